@@ -1,0 +1,15 @@
+# One interface target that carries the language level, warnings and
+# sanitizer flags for every target of the project.
+add_library(klipwell_options INTERFACE)
+target_compile_features(klipwell_options INTERFACE cxx_std_20)
+target_compile_options(klipwell_options INTERFACE -Wall -Wextra -Wpedantic)
+target_compile_definitions(klipwell_options INTERFACE
+  QT_NO_CAST_FROM_BYTEARRAY
+  QT_NO_URL_CAST_FROM_STRING
+  QT_USE_QSTRINGBUILDER)
+
+if(KLIPWELL_SANITIZE)
+  set(_klipwell_san -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_compile_options(klipwell_options INTERFACE ${_klipwell_san})
+  target_link_options(klipwell_options INTERFACE ${_klipwell_san})
+endif()

@@ -1,0 +1,44 @@
+# Shared by the quick-start scripts: installs what is missing on Debian 12.
+# shellcheck shell=bash
+
+KLIPWELL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# Packages to build and run Klipwell.
+KLIPWELL_BUILD_PACKAGES=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libqt6dbus6 libqt6network6 qcoro-qt6-dev
+  libarchive-dev libgl-dev
+  fonts-dejavu-core
+)
+
+# Extra packages the test suite needs: the real tools it drives, a session
+# bus for notifications and a display server for screenshots.
+KLIPWELL_TEST_PACKAGES=(
+  yt-dlp ffmpeg python3 dbus dbus-daemon xz-utils zip unzip
+)
+
+klipwell_as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# Installs every listed Debian package that is not installed yet.
+klipwell_install_packages() {
+  local missing=()
+  local pkg
+  for pkg in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$pkg")
+    fi
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    klipwell_as_root apt-get update -qq
+    klipwell_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+klipwell_compiler_launcher() {
+  if command -v ccache >/dev/null 2>&1; then
+    echo "-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
+  fi
+}
