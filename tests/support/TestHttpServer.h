@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+#include <memory>
+
+class QThread;
+class HttpServerWorker;
+struct HttpServerState;
+
+// An HTTP/1.1 server for tests, bound to 127.0.0.1 on a free port. It runs in
+// its own thread so it answers while the test thread blocks. Routes match the
+// path exactly (the query is ignored); unknown paths answer 404. Every
+// response closes its connection. All members are thread-safe.
+class TestHttpServer {
+public:
+    TestHttpServer();
+    ~TestHttpServer();
+    TestHttpServer(const TestHttpServer&) = delete;
+    TestHttpServer& operator=(const TestHttpServer&) = delete;
+
+    quint16 port() const;
+    QString origin() const; // "http://127.0.0.1:<port>"
+    QUrl url(const QString& path) const;
+
+    // GET and HEAD with single-range requests ("bytes=a-b", "bytes=a-",
+    // "bytes=-n") answered 206; Content-Type by file extension.
+    void serveFile(const QString& path, const QString& filePath);
+    // Every file below dirPath, at prefix + its relative path.
+    void serveDirectory(const QString& prefix, const QString& dirPath);
+    void serveData(const QString& path, const QByteArray& body,
+        const QByteArray& contentType = "application/octet-stream");
+    void serveStatus(const QString& path, int status);
+    void serveRedirect(const QString& path, const QString& location, int status = 302);
+    // No Content-Length: the end of the body is the end of the connection.
+    void serveWithoutLength(const QString& path, const QByteArray& body);
+    // Announces announcedLength, sends bytesBeforeStall bytes, then nothing more.
+    void serveStall(const QString& path, qint64 announcedLength, qint64 bytesBeforeStall);
+    // Throttles every body to this many bytes per second (0: unlimited).
+    void setBytesPerSecond(qint64 rate);
+
+    int requestCount(const QString& path) const;
+    QList<QByteArray> rangeHeaders(const QString& path) const;
+    qint64 bytesSent(const QString& path) const;
+
+private:
+    std::shared_ptr<HttpServerState> m_state;
+    QThread* m_thread = nullptr;
+    HttpServerWorker* m_worker = nullptr;
+    quint16 m_port = 0;
+};
