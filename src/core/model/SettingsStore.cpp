@@ -8,6 +8,8 @@
 #include <QStandardPaths>
 #include <QVariantMap>
 
+#include <algorithm>
+
 namespace {
 
 QMutex registeredMutex;
@@ -90,6 +92,9 @@ std::optional<QString> string(const QString& key)
     const QVariant value = lookup(key);
     if (!value.isValid() || value.isNull())
         return std::nullopt;
+    // The settings file reads an unquoted "a,b" back as a list; keep the text.
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1Char(','));
     return value.toString();
 }
 
