@@ -1,0 +1,158 @@
+#include "JsonArrayFile.h"
+#include "QueueFile.h"
+
+#include "AppPaths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTest>
+
+namespace {
+
+TaskRecord sampleRecord()
+{
+    TaskRecord record;
+    record.id = QUuid::createUuid();
+    record.options.url = QStringLiteral("https://example.com/v");
+    record.options.title = QStringLiteral("Ünïcode — title");
+    record.options.folder = QStringLiteral("/tmp/out");
+    record.status = TaskStatus::completed;
+    record.progress = 1.0;
+    record.createdAt = QDateTime::fromSecsSinceEpoch(1714555800, Qt::UTC);
+    record.finishedAt = QDateTime::fromSecsSinceEpoch(1714555900, Qt::UTC);
+    record.outputFiles = { QStringLiteral("/tmp/out/a.mp4") };
+    record.finalSize = 5'000'000'000;
+    record.error = QStringLiteral("Some playlist items failed — see the log.");
+    return record;
+}
+
+void writeRaw(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+
+QStringList corruptCopies()
+{
+    return QDir(AppPaths::support()).entryList({ QStringLiteral("queue.json.corrupt-*") }, QDir::Files);
+}
+
+} // namespace
+
+class TestQueueFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { QDir(AppPaths::support()).removeRecursively(); }
+
+    void recordKeysAndRoundTrip()
+    {
+        const TaskRecord record = sampleRecord();
+        const QJsonObject json = toJson(record);
+        QCOMPARE(json.value("id").toString(), record.id.toString(QUuid::WithoutBraces).toUpper());
+        QCOMPARE(json.value("status").toString(), QStringLiteral("completed"));
+        QCOMPARE(json.value("createdAt").toString(), QStringLiteral("2024-05-01T09:30:00Z"));
+        QCOMPARE(json.value("finalSize").toInteger(), 5'000'000'000);
+        QCOMPARE(taskRecordFromJson(json), record);
+    }
+
+    void absentOptionalsAreOmitted()
+    {
+        TaskRecord record = sampleRecord();
+        record.finishedAt.reset();
+        record.finalSize.reset();
+        record.error.reset();
+        const QJsonObject json = toJson(record);
+        QVERIFY(!json.contains("finishedAt"));
+        QVERIFY(!json.contains("finalSize"));
+        QVERIFY(!json.contains("error"));
+        QCOMPARE(taskRecordFromJson(json), record);
+    }
+
+    void badRecordsAreRejected_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QJsonValue>("value"); // undefined: key removed
+        QTest::newRow("missing id") << "id" << QJsonValue(QJsonValue::Undefined);
+        QTest::newRow("id not a uuid") << "id" << QJsonValue("nope");
+        QTest::newRow("unknown status") << "status" << QJsonValue("sleeping");
+        QTest::newRow("status in capitals") << "status" << QJsonValue("Completed");
+        QTest::newRow("progress as text") << "progress" << QJsonValue("0.5");
+        QTest::newRow("missing createdAt") << "createdAt" << QJsonValue(QJsonValue::Undefined);
+        QTest::newRow("createdAt not a date") << "createdAt" << QJsonValue("yesterday");
+        QTest::newRow("finishedAt not a date") << "finishedAt" << QJsonValue(12);
+        QTest::newRow("missing outputFiles") << "outputFiles" << QJsonValue(QJsonValue::Undefined);
+        QTest::newRow("outputFiles with a number") << "outputFiles" << QJsonValue(QJsonArray { "a", 1 });
+        QTest::newRow("finalSize as text") << "finalSize" << QJsonValue("12");
+        QTest::newRow("error as number") << "error" << QJsonValue(3);
+        QTest::newRow("options not an object") << "options" << QJsonValue(QJsonArray {});
+    }
+
+    void badRecordsAreRejected()
+    {
+        QFETCH(QString, key);
+        QFETCH(QJsonValue, value);
+        QJsonObject json = toJson(sampleRecord());
+        if (value.isUndefined())
+            json.remove(key);
+        else
+            json.insert(key, value);
+        QCOMPARE(taskRecordFromJson(json), std::nullopt);
+    }
+
+    void missingFileGivesEmptyQueueAndFirstSaveWritesIt()
+    {
+        QCOMPARE(QueueFile::load(), QList<TaskRecord>());
+        QVERIFY(!QFile::exists(QueueFile::path()));
+        const QList<TaskRecord> records { sampleRecord(), sampleRecord() };
+        QVERIFY(QueueFile::save(records));
+        QCOMPARE(QueueFile::load(), records);
+        QFile file(QueueFile::path());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray content = file.readAll();
+        QVERIFY2(!content.contains('\n'), "written without indentation");
+        QVERIFY(corruptCopies().isEmpty());
+    }
+
+    void undecodableFileIsKeptAside_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("not json") << QByteArray("{{{ garbage");
+        QTest::newRow("empty file") << QByteArray();
+        QTest::newRow("object, not array") << QByteArray("{}");
+        QTest::newRow("array of numbers") << QByteArray("[1,2]");
+        QJsonObject unknownStatus = toJson(sampleRecord());
+        unknownStatus.insert("status", "sleeping");
+        const QJsonArray mixed { toJson(sampleRecord()), unknownStatus };
+        QTest::newRow("one record with unknown status") << QJsonDocument(mixed).toJson();
+    }
+
+    void undecodableFileIsKeptAside()
+    {
+        QFETCH(QByteArray, content);
+        writeRaw(QueueFile::path(), content);
+        QCOMPARE(QueueFile::load(), QList<TaskRecord>());
+        const QStringList copies = corruptCopies();
+        QCOMPARE(copies.size(), 1);
+        QVERIFY(QRegularExpression(QStringLiteral("^queue\\.json\\.corrupt-\\d{8}T\\d{6}Z$"))
+                    .match(copies.first())
+                    .hasMatch());
+        QFile copy(QDir(AppPaths::support()).filePath(copies.first()));
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), content);
+
+        // A second bad load in the same second keeps a second copy instead of overwriting the first.
+        writeRaw(QueueFile::path(), "[");
+        QueueFile::load();
+        QCOMPARE(corruptCopies().size(), 2);
+
+        QVERIFY(QueueFile::save({ sampleRecord() }));
+        QCOMPARE(QueueFile::load().size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQueueFile)
+#include "tst_queuefile.moc"
