@@ -1,0 +1,211 @@
+#include "LinkRules.h"
+
+#include <QTest>
+
+namespace {
+
+QString absolute(const QUrl& url)
+{
+    return url.toString(QUrl::FullyEncoded);
+}
+
+QStringList absolute(const QList<QUrl>& urls)
+{
+    QStringList result;
+    for (const QUrl& url : urls)
+        result << absolute(url);
+    return result;
+}
+
+QString repeated(const QString& piece, qsizetype totalLength)
+{
+    return piece.repeated(totalLength / piece.size());
+}
+
+constexpr qsizetype megabyte = 1024 * 1024;
+
+} // namespace
+
+class TestLinkRules : public QObject {
+    Q_OBJECT
+
+private slots:
+    void validWebURL_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected"); // null: no link
+
+        const QString none;
+        QTest::newRow("blank before, line break after")
+            << QStringLiteral(" https://www.youtube.com/watch?v=abc123\n")
+            << QStringLiteral("https://www.youtube.com/watch?v=abc123");
+        QTest::newRow("plain http") << QStringLiteral("http://example.com")
+                                    << QStringLiteral("http://example.com");
+        QTest::newRow("local test server") << QStringLiteral("http://127.0.0.1:8080/clip.mp4")
+                                           << QStringLiteral("http://127.0.0.1:8080/clip.mp4");
+        QTest::newRow("scheme and host in capitals")
+            << QStringLiteral("HTTPS://Example.COM/Path") << QStringLiteral("https://example.com/Path");
+        QTest::newRow("encoded space stays encoded")
+            << QStringLiteral("https://example.com/a%20b") << QStringLiteral("https://example.com/a%20b");
+        QTest::newRow("non-ASCII host and path") << QStringLiteral(
+            "https://münchen.de/Köln?q=ä") << QStringLiteral("https://xn--mnchen-3ya.de/K%C3%B6ln?q=%C3%A4");
+        QTest::newRow("single-label host with port")
+            << QStringLiteral("https://localhost:8080/video") << none;
+        QTest::newRow("ftp") << QStringLiteral("ftp://example.com/file.mp4") << none;
+        QTest::newRow("file") << QStringLiteral("file:///home/user/www.example.com") << none;
+        QTest::newRow("javascript") << QStringLiteral("javascript:alert(document.domain)") << none;
+        QTest::newRow("space inside host") << QStringLiteral("https://exam ple.com/") << none;
+        QTest::newRow("tab inside") << QStringLiteral("https://example.com/a\tb") << none;
+        QTest::newRow("two links on two lines")
+            << QStringLiteral("https://example.com/a\nhttps://example.com/b") << none;
+        QTest::newRow("no-break space inside") << QStringLiteral("https://example.com/a\u00A0b") << none;
+        QTest::newRow("no scheme") << QStringLiteral("example.com/watch?v=1") << none;
+        QTest::newRow("bare www") << QStringLiteral("www.example.com") << none;
+        QTest::newRow("scheme without slashes") << QStringLiteral("https:example.com") << none;
+        QTest::newRow("scheme only") << QStringLiteral("https://") << none;
+        QTest::newRow("bad port") << QStringLiteral("https://example.com:99999/") << none;
+        QTest::newRow("empty") << QString() << none;
+        QTest::newRow("white space only") << QStringLiteral(" \t\r\n ") << none;
+        QTest::newRow("replacement character") << QStringLiteral("\uFFFD") << none;
+        QTest::newRow("lone surrogate in host") << QStringLiteral("https://a\xD800.com/") << none;
+    }
+
+    void validWebURL()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        const std::optional<QUrl> url = ::validWebURL(text);
+        QCOMPARE(url.has_value(), !expected.isNull());
+        if (url)
+            QCOMPARE(absolute(*url), expected);
+    }
+
+    void extractURLs_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("expected");
+
+        QTest::newRow("https and http in one sentence, in order")
+            << QStringLiteral("First https://b.example.com/v/2 then http://a.example.com/v/1 please")
+            << QStringList { QStringLiteral("https://b.example.com/v/2"),
+                   QStringLiteral("http://a.example.com/v/1") };
+        QTest::newRow("same link twice")
+            << QStringLiteral("https://x.io/a and again https://x.io/a")
+            << QStringList { QStringLiteral("https://x.io/a"), QStringLiteral("https://x.io/a") };
+        QTest::newRow("file and ftp links only")
+            << QStringLiteral("see file:///home/me/clip.mp4 or ftp://files.example.com/clip.mp4")
+            << QStringList();
+        QTest::newRow("www inside ftp and file links")
+            << QStringLiteral("ftp://www.example.com/a file:///srv/www.example.com/b") << QStringList();
+        QTest::newRow("ftp mixed with https")
+            << QStringLiteral("ftp://example.com/x, then https://example.com/y.")
+            << QStringList { QStringLiteral("https://example.com/y") };
+        QTest::newRow("end of sentence") << QStringLiteral("Watch this: https://youtu.be/dQw4w9WgXcQ.")
+                                         << QStringList { QStringLiteral("https://youtu.be/dQw4w9WgXcQ") };
+        QTest::newRow("sentence punctuation run")
+            << QStringLiteral("Really?! https://example.com/watch?v=1?!...")
+            << QStringList { QStringLiteral("https://example.com/watch?v=1") };
+        QTest::newRow("inside parentheses") << QStringLiteral("(see https://example.com/page)")
+                                            << QStringList { QStringLiteral("https://example.com/page") };
+        QTest::newRow("parentheses that belong to the link")
+            << QStringLiteral("Read https://en.wikipedia.org/wiki/Mercury_(planet).")
+            << QStringList { QStringLiteral("https://en.wikipedia.org/wiki/Mercury_(planet)") };
+        QTest::newRow("link with parentheses inside parentheses")
+            << QStringLiteral("(https://en.wikipedia.org/wiki/Mercury_(planet)), right?")
+            << QStringList { QStringLiteral("https://en.wikipedia.org/wiki/Mercury_(planet)") };
+        QTest::newRow("markdown link") << QStringLiteral("[the clip](https://example.com/v?id=7)")
+                                       << QStringList { QStringLiteral("https://example.com/v?id=7") };
+        QTest::newRow("square and curly brackets")
+            << QStringLiteral("[https://a.example.com/] {https://b.example.com/}")
+            << QStringList { QStringLiteral("https://a.example.com/"),
+                   QStringLiteral("https://b.example.com/") };
+        QTest::newRow("IPv6 host keeps its brackets") << QStringLiteral(
+            "local: http://[::1]:8080/x]") << QStringList { QStringLiteral("http://[::1]:8080/x") };
+        QTest::newRow("HTML attribute")
+            << QStringLiteral("<a href=\"https://example.com/x?a=1&b=2\">clip</a>")
+            << QStringList { QStringLiteral("https://example.com/x?a=1&b=2") };
+        QTest::newRow("angle brackets") << QStringLiteral("<https://example.com/x>")
+                                        << QStringList { QStringLiteral("https://example.com/x") };
+        QTest::newRow("single quotes") << QStringLiteral("'https://example.com/x'")
+                                       << QStringList { QStringLiteral("https://example.com/x") };
+        QTest::newRow("typographic quotes")
+            << QStringLiteral("He said “https://example.com/x” and ‘https://example.com/y’.")
+            << QStringList { QStringLiteral("https://example.com/x"),
+                   QStringLiteral("https://example.com/y") };
+        QTest::newRow("bare www becomes http")
+            << QStringLiteral("Go to www.example.com/page, now")
+            << QStringList { QStringLiteral("http://www.example.com/page") };
+        QTest::newRow("bare www in capitals")
+            << QStringLiteral("WWW.Example.COM") << QStringList { QStringLiteral("http://www.example.com") };
+        QTest::newRow("www that is no link") << QStringLiteral("www. www.. www") << QStringList();
+        QTest::newRow("mail address") << QStringLiteral("write to me@www.example.com") << QStringList();
+        QTest::newRow("scheme glued to a word") << QStringLiteral("xhttps://example.com") << QStringList();
+        QTest::newRow("scheme alone") << QStringLiteral("https:// and http://.") << QStringList();
+        QTest::newRow("one per line, tabs and no-break spaces")
+            << QStringLiteral(
+                   "https://a.example.com/1\r\n\thttps://b.example.com/2\u00A0https://c.example.com/3")
+            << QStringList { QStringLiteral("https://a.example.com/1"),
+                   QStringLiteral("https://b.example.com/2"), QStringLiteral("https://c.example.com/3") };
+        QTest::newRow("query and fragment kept")
+            << QStringLiteral("https://example.com/w?v=x&t=1m2s#c")
+            << QStringList { QStringLiteral("https://example.com/w?v=x&t=1m2s#c") };
+        QTest::newRow("single-label host passes") << QStringLiteral(
+            "http://localhost:8080/x") << QStringList { QStringLiteral("http://localhost:8080/x") };
+        QTest::newRow("text without spaces") << QStringLiteral("動画はこちらhttps://example.jp/v/1。")
+                                             << QStringList { QStringLiteral("https://example.jp/v/1") };
+        QTest::newRow("non-ASCII path is encoded")
+            << QStringLiteral("https://de.wikipedia.org/wiki/Köln")
+            << QStringList { QStringLiteral("https://de.wikipedia.org/wiki/K%C3%B6ln") };
+        QTest::newRow("replacement characters end a link")
+            << QStringLiteral("\uFFFDhttps://example.com/x\uFFFD\uFFFDhttps://example.com/y\uFFFD")
+            << QStringList { QStringLiteral("https://example.com/x"),
+                   QStringLiteral("https://example.com/y") };
+        QTest::newRow("control characters end a link")
+            << QStringLiteral("https://example.com/x") + QChar(0)
+                + QStringLiteral("https://example.com/y\x1b")
+            << QStringList { QStringLiteral("https://example.com/x"),
+                   QStringLiteral("https://example.com/y") };
+        QTest::newRow("empty") << QString() << QStringList();
+    }
+
+    void extractURLs()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, expected);
+        QCOMPARE(absolute(::extractURLs(text)), expected);
+    }
+
+    // Hostile or broken input: no crash, no hang, a sensible answer.
+    void longInput_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qsizetype>("links");
+
+        QTest::newRow("1 MB word") << QString(megabyte, QLatin1Char('a')) << qsizetype(0);
+        QTest::newRow("1 MB link") << QStringLiteral("https://example.com/")
+                + QString(megabyte, QLatin1Char('x'))
+                                   << qsizetype(1);
+        QTest::newRow("1 MB of opening brackets") << QString(megabyte, QLatin1Char('(')) << qsizetype(0);
+        QTest::newRow("link, then 1 MB of closing brackets")
+            << QStringLiteral("https://example.com/x") + QString(megabyte, QLatin1Char(')')) << qsizetype(1);
+        QTest::newRow("link, then 1 MB of full stops")
+            << QStringLiteral("https://example.com/x") + QString(megabyte, QLatin1Char('.')) << qsizetype(1);
+        QTest::newRow("1 MB of schemes") << repeated(QStringLiteral("(https://"), megabyte) << qsizetype(0);
+        QTest::newRow("1 MB of www") << repeated(QStringLiteral("(www."), megabyte) << qsizetype(0);
+        QTest::newRow("1 MB of replacement characters") << QString(megabyte, QChar(0xFFFD)) << qsizetype(0);
+        QTest::newRow("1 MB of lone surrogates") << QString(megabyte, QChar(0xD800)) << qsizetype(0);
+        QTest::newRow("many short links")
+            << repeated(QStringLiteral("https://a.io/ "), megabyte) << megabyte / 14;
+    }
+
+    void longInput()
+    {
+        QFETCH(QString, text);
+        QFETCH(qsizetype, links);
+        QCOMPARE(::extractURLs(text).size(), links);
+        QCOMPARE(::validWebURL(text).has_value(), links == 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLinkRules)
+#include "tst_linkrules.moc"
