@@ -39,8 +39,6 @@ private slots:
         QTest::newRow("blank before, line break after")
             << QStringLiteral(" https://www.youtube.com/watch?v=abc123\n")
             << QStringLiteral("https://www.youtube.com/watch?v=abc123");
-        QTest::newRow("plain http") << QStringLiteral("http://example.com")
-                                    << QStringLiteral("http://example.com");
         QTest::newRow("local test server") << QStringLiteral("http://127.0.0.1:8080/clip.mp4")
                                            << QStringLiteral("http://127.0.0.1:8080/clip.mp4");
         QTest::newRow("scheme and host in capitals")
@@ -52,18 +50,13 @@ private slots:
         QTest::newRow("single-label host with port")
             << QStringLiteral("https://localhost:8080/video") << none;
         QTest::newRow("ftp") << QStringLiteral("ftp://example.com/file.mp4") << none;
-        QTest::newRow("file") << QStringLiteral("file:///home/user/www.example.com") << none;
-        QTest::newRow("javascript") << QStringLiteral("javascript:alert(document.domain)") << none;
         QTest::newRow("space inside host") << QStringLiteral("https://exam ple.com/") << none;
         QTest::newRow("tab inside") << QStringLiteral("https://example.com/a\tb") << none;
         QTest::newRow("two links on two lines")
             << QStringLiteral("https://example.com/a\nhttps://example.com/b") << none;
-        QTest::newRow("no-break space inside") << QStringLiteral("https://example.com/a\u00A0b") << none;
         QTest::newRow("no scheme") << QStringLiteral("example.com/watch?v=1") << none;
         QTest::newRow("bare www") << QStringLiteral("www.example.com") << none;
         QTest::newRow("scheme without slashes") << QStringLiteral("https:example.com") << none;
-        QTest::newRow("scheme only") << QStringLiteral("https://") << none;
-        QTest::newRow("bad port") << QStringLiteral("https://example.com:99999/") << none;
         QTest::newRow("empty") << QString() << none;
         QTest::newRow("white space only") << QStringLiteral(" \t\r\n ") << none;
         QTest::newRow("replacement character") << QStringLiteral("\uFFFD") << none;
@@ -115,19 +108,17 @@ private slots:
             << QStringList { QStringLiteral("https://en.wikipedia.org/wiki/Mercury_(planet)") };
         QTest::newRow("markdown link") << QStringLiteral("[the clip](https://example.com/v?id=7)")
                                        << QStringList { QStringLiteral("https://example.com/v?id=7") };
-        QTest::newRow("square and curly brackets")
-            << QStringLiteral("[https://a.example.com/] {https://b.example.com/}")
-            << QStringList { QStringLiteral("https://a.example.com/"),
-                   QStringLiteral("https://b.example.com/") };
         QTest::newRow("IPv6 host keeps its brackets") << QStringLiteral(
             "local: http://[::1]:8080/x]") << QStringList { QStringLiteral("http://[::1]:8080/x") };
+        QTest::newRow("angle brackets, quotes and brackets")
+            << QStringLiteral("<https://a.example.com/x> 'https://b.example.com/y' [https://c.example.com/] "
+                              "{https://d.example.com/?v=x&t=1m2s#c}")
+            << QStringList { QStringLiteral("https://a.example.com/x"),
+                   QStringLiteral("https://b.example.com/y"), QStringLiteral("https://c.example.com/"),
+                   QStringLiteral("https://d.example.com/?v=x&t=1m2s#c") };
         QTest::newRow("HTML attribute")
             << QStringLiteral("<a href=\"https://example.com/x?a=1&b=2\">clip</a>")
             << QStringList { QStringLiteral("https://example.com/x?a=1&b=2") };
-        QTest::newRow("angle brackets") << QStringLiteral("<https://example.com/x>")
-                                        << QStringList { QStringLiteral("https://example.com/x") };
-        QTest::newRow("single quotes") << QStringLiteral("'https://example.com/x'")
-                                       << QStringList { QStringLiteral("https://example.com/x") };
         QTest::newRow("typographic quotes")
             << QStringLiteral("He said “https://example.com/x” and ‘https://example.com/y’.")
             << QStringList { QStringLiteral("https://example.com/x"),
@@ -146,9 +137,6 @@ private slots:
                    "https://a.example.com/1\r\n\thttps://b.example.com/2\u00A0https://c.example.com/3")
             << QStringList { QStringLiteral("https://a.example.com/1"),
                    QStringLiteral("https://b.example.com/2"), QStringLiteral("https://c.example.com/3") };
-        QTest::newRow("query and fragment kept")
-            << QStringLiteral("https://example.com/w?v=x&t=1m2s#c")
-            << QStringList { QStringLiteral("https://example.com/w?v=x&t=1m2s#c") };
         QTest::newRow("single-label host passes") << QStringLiteral(
             "http://localhost:8080/x") << QStringList { QStringLiteral("http://localhost:8080/x") };
         QTest::newRow("text without spaces") << QStringLiteral("動画はこちらhttps://example.jp/v/1。")
@@ -188,10 +176,7 @@ private slots:
         QTest::newRow("1 MB of opening brackets") << QString(megabyte, QLatin1Char('(')) << qsizetype(0);
         QTest::newRow("link, then 1 MB of closing brackets")
             << QStringLiteral("https://example.com/x") + QString(megabyte, QLatin1Char(')')) << qsizetype(1);
-        QTest::newRow("link, then 1 MB of full stops")
-            << QStringLiteral("https://example.com/x") + QString(megabyte, QLatin1Char('.')) << qsizetype(1);
         QTest::newRow("1 MB of schemes") << repeated(QStringLiteral("(https://"), megabyte) << qsizetype(0);
-        QTest::newRow("1 MB of www") << repeated(QStringLiteral("(www."), megabyte) << qsizetype(0);
         QTest::newRow("1 MB of replacement characters") << QString(megabyte, QChar(0xFFFD)) << qsizetype(0);
         QTest::newRow("1 MB of lone surrogates") << QString(megabyte, QChar(0xD800)) << qsizetype(0);
         QTest::newRow("many short links")

@@ -3,9 +3,7 @@
 #include <QTest>
 
 using OptionalPreset = std::optional<Preset>;
-using OptionalInt = std::optional<int>;
 Q_DECLARE_METATYPE(OptionalPreset)
-Q_DECLARE_METATYPE(OptionalInt)
 
 class TestPreset : public QObject {
     Q_OBJECT
@@ -42,26 +40,6 @@ private slots:
         QCOMPARE(names,
             QStringList({ QStringLiteral("Best Quality"), QStringLiteral("4K"), QStringLiteral("1080p"),
                 QStringLiteral("720p"), QStringLiteral("Audio Only"), QStringLiteral("Advanced") }));
-    }
-
-    void heightCap_data()
-    {
-        QTest::addColumn<Preset>("preset");
-        QTest::addColumn<OptionalInt>("cap");
-
-        QTest::newRow("best") << Preset::best << OptionalInt();
-        QTest::newRow("uhd") << Preset::uhd << OptionalInt(2160);
-        QTest::newRow("hd1080") << Preset::hd1080 << OptionalInt(1080);
-        QTest::newRow("hd720") << Preset::hd720 << OptionalInt(720);
-        QTest::newRow("audio") << Preset::audio << OptionalInt();
-        QTest::newRow("custom") << Preset::custom << OptionalInt();
-    }
-
-    void heightCap()
-    {
-        QFETCH(Preset, preset);
-        QFETCH(OptionalInt, cap);
-        QCOMPARE(::heightCap(preset), cap);
     }
 };
 
