@@ -235,18 +235,6 @@ private slots:
         QCOMPARE(YTDLPManager::downloadArguments(options), head() + network + markers + expected);
     }
 
-    void downloadArgumentsCarryBaseArguments()
-    {
-        SettingsStore::set(QStringLiteral("remoteEJS"), true);
-        QVERIFY(!TestSupport::writeScript(denoPath(), "#!/bin/sh\n").isEmpty());
-        DownloadOptions o = video();
-        o.network.cookiesBrowser = QStringLiteral("safari");
-        const Args base = YTDLPManager::baseArguments(o.network);
-        QVERIFY(base.contains(QStringLiteral("ejs:github")));
-        QVERIFY(base.contains(QStringLiteral("safari")));
-        QCOMPARE(YTDLPManager::downloadArguments(o).mid(0, base.size()), base);
-    }
-
     void splitArguments_data()
     {
         QTest::addColumn<QString>("text");
