@@ -1,0 +1,25 @@
+#pragma once
+
+#include "DownloadOptions.h"
+#include "MediaInfo.h"
+#include "Preset.h"
+
+#include <QJsonObject>
+#include <QString>
+
+#include <optional>
+
+// Asks yt-dlp what a link offers and turns the user's quality choice into
+// yt-dlp's format options.
+namespace FormatManager {
+
+// Reads a "-J" document. Never fails: missing or ill-typed values take their
+// defaults. fallbackURL stands in for a missing "webpage_url".
+MediaInfo parse(const QJsonObject& json, const QString& fallbackURL);
+
+// Format selector, sort and audio-only flag for a preset; videoID and audioID
+// are the Advanced choices ("auto", "none" or a format ID) used by custom.
+Selection selection(Preset preset, bool compatible, const std::optional<QString>& videoID,
+    const std::optional<QString>& audioID);
+
+} // namespace FormatManager
