@@ -96,42 +96,49 @@ qsizetype linkEnd(QStringView text, qsizetype start)
     return end;
 }
 
-// Drops trailing punctuation and closing brackets that have no opening
-// partner in the link, so "(see https://a.org/x_(y))." keeps "x_(y)".
+constexpr std::array<std::pair<char16_t, char16_t>, 3> bracketPairs { {
+    { u'(', u')' },
+    { u'[', u']' },
+    { u'{', u'}' },
+} };
+
+// Index of the pair the character opens (or closes), -1 when none.
+int bracketIndex(QChar c, bool closing)
+{
+    for (std::size_t p = 0; p < bracketPairs.size(); ++p) {
+        if (c == (closing ? bracketPairs[p].second : bracketPairs[p].first))
+            return int(p);
+    }
+    return -1;
+}
+
+// Drops trailing punctuation and closing brackets that close nothing inside
+// the link, so "(see https://a.org/x_(y))." keeps "x_(y)".
 qsizetype trimmedEnd(QStringView text, qsizetype start, qsizetype end)
 {
-    static constexpr std::array<std::pair<char16_t, char16_t>, 3> pairs { {
-        { u'(', u')' },
-        { u'[', u']' },
-        { u'{', u'}' },
-    } };
-    std::array<qsizetype, 3> balance {}; // closing minus opening, per pair
-    for (qsizetype i = start; i < end; ++i) {
-        for (std::size_t p = 0; p < pairs.size(); ++p) {
-            if (text[i] == pairs[p].first)
-                --balance[p];
-            else if (text[i] == pairs[p].second)
-                ++balance[p];
-        }
+    qsizetype tail = end;
+    while (tail > start && (isTrailingPunctuation(text[tail - 1]) || bracketIndex(text[tail - 1], true) >= 0))
+        --tail;
+
+    std::array<qsizetype, bracketPairs.size()> open {}; // brackets still open before the tail
+    for (qsizetype i = start; i < tail; ++i) {
+        if (const int p = bracketIndex(text[i], false); p >= 0)
+            ++open[p];
+        else if (const int q = bracketIndex(text[i], true); q >= 0 && open[q] > 0)
+            --open[q];
     }
-    while (end > start) {
-        const QChar last = text[end - 1];
-        if (isTrailingPunctuation(last)) {
-            --end;
+    // The tail belongs to the link up to its last closing bracket that has a partner.
+    qsizetype result = tail;
+    for (qsizetype i = tail; i < end; ++i) {
+        const int p = bracketIndex(text[i], true);
+        if (p < 0)
             continue;
-        }
-        bool dropped = false;
-        for (std::size_t p = 0; p < pairs.size(); ++p) {
-            if (last == pairs[p].second && balance[p] > 0) {
-                --balance[p];
-                --end;
-                dropped = true;
-            }
-        }
-        if (!dropped)
+        if (open[p] == 0)
             break;
+        --open[p];
+        result = i + 1;
     }
-    return end;
+    return result;
 }
 
 bool isWebScheme(const QUrl& url)

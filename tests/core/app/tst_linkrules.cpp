@@ -106,6 +106,8 @@ private slots:
         QTest::newRow("link with parentheses inside parentheses")
             << QStringLiteral("(https://en.wikipedia.org/wiki/Mercury_(planet)), right?")
             << QStringList { QStringLiteral("https://en.wikipedia.org/wiki/Mercury_(planet)") };
+        QTest::newRow("closing bracket before an opening one") << QStringLiteral(
+            "https://example.com/a)b(c)") << QStringList { QStringLiteral("https://example.com/a)b(c)") };
         QTest::newRow("markdown link") << QStringLiteral("[the clip](https://example.com/v?id=7)")
                                        << QStringList { QStringLiteral("https://example.com/v?id=7") };
         QTest::newRow("IPv6 host keeps its brackets") << QStringLiteral(
