@@ -1,0 +1,4 @@
+#pragma once
+
+// Which standard stream of a child process a line came from.
+enum class StreamKind { out, err };

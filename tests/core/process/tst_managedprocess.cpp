@@ -1,0 +1,267 @@
+#include "ManagedProcess.h"
+#include "ProcessRunner.h"
+#include "TestSupport.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <qcoro/qcorotask.h>
+
+#include <csignal>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <cstddef>
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
+namespace {
+
+struct Line {
+    QString text;
+    StreamKind kind;
+    bool operator==(const Line&) const = default;
+};
+
+// Bytes in use by the heap. Under AddressSanitizer freed blocks sit in a
+// quarantine of up to 256 MB that would show as resident memory.
+qint64 memoryInUse()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return qint64(__sanitizer_get_current_allocated_bytes());
+#else
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return -1;
+#endif
+}
+
+char processState(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray text = stat.readAll();
+    const qsizetype afterName = text.lastIndexOf(')');
+    return afterName > 0 && afterName + 2 < text.size() ? text.at(afterName + 2) : 0;
+}
+
+} // namespace
+
+class TestManagedProcess : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    QString script(const QString& name, const QByteArray& body)
+    {
+        return TestSupport::writeScript(m_dir.filePath(name), body);
+    }
+
+private slots:
+    void exitStatus_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("signalFromOwner");
+        QTest::addColumn<int>("status");
+
+        QTest::newRow("success") << QByteArray("exit 0") << 0 << 0;
+        QTest::newRow("exit code 2") << QByteArray("exit 2") << 0 << 2;
+        QTest::newRow("own SIGKILL") << QByteArray("kill -s KILL $$") << 0 << 137;
+        QTest::newRow("own SIGINT") << QByteArray("kill -s INT $$") << 0 << 130;
+        QTest::newRow("own SIGTERM") << QByteArray("kill -s TERM $$") << 0 << 143;
+        QTest::newRow("owner sends SIGINT") << QByteArray("exec sleep 60") << SIGINT << 130;
+        QTest::newRow("owner sends SIGTERM") << QByteArray("exec sleep 60") << SIGTERM << 143;
+        QTest::newRow("owner sends SIGKILL") << QByteArray("exec sleep 60") << SIGKILL << 137;
+    }
+
+    void exitStatus()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(int, signalFromOwner);
+        QFETCH(int, status);
+
+        ManagedProcess child(script(QStringLiteral("status.sh"), "#!/bin/sh\n" + body + "\n"), {});
+        QSignalSpy finished(&child, &ManagedProcess::finished);
+        QCOMPARE(child.start(), std::nullopt);
+        QVERIFY(child.processId() > 0);
+        if (signalFromOwner != 0)
+            QVERIFY(child.sendSignal(signalFromOwner));
+        QCOMPARE(QCoro::waitFor(child.wait()), status);
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.first().first().toInt(), status);
+        QVERIFY(!child.isRunning());
+        QVERIFY(!child.sendSignal(SIGKILL));
+        // A second wait returns the same status at once.
+        QCOMPARE(QCoro::waitFor(child.wait()), status);
+    }
+
+    void deliversLinesPerStreamInOrder()
+    {
+        // The pauses make the reads split inside a line and inside a character.
+        const QString path = script(QStringLiteral("lines.py"), R"(#!/usr/bin/env python3
+import os, time
+def out(fd, data):
+    os.write(fd, data)
+    time.sleep(0.05)
+out(1, b"first\nsec")
+out(2, b"warning: caf\xc3")
+out(1, b"ond\r\n 10%\r 20%\r")
+out(2, b"\xa9\n\xff\n")
+out(1, b"no newline at the end")
+)");
+        QList<Line> lines;
+        ManagedProcess child(path, {});
+        child.setCollect(true);
+        child.setLineHandler([&](const QString& text, StreamKind kind) { lines.append({ text, kind }); });
+        QCOMPARE(child.start(), std::nullopt);
+        QCOMPARE(QCoro::waitFor(child.wait()), 0);
+
+        QList<Line> out;
+        QList<Line> err;
+        for (const Line& line : lines)
+            (line.kind == StreamKind::out ? out : err).append(line);
+        const QList<Line> expectedOut { { "first", StreamKind::out }, { "second", StreamKind::out },
+            { " 10%", StreamKind::out }, { " 20%", StreamKind::out },
+            { "no newline at the end", StreamKind::out } };
+        const QList<Line> expectedErr { { QString::fromUtf8("warning: café"), StreamKind::err },
+            { QStringLiteral("\uFFFD"), StreamKind::err } };
+        QCOMPARE(out, expectedOut);
+        QCOMPARE(err, expectedErr);
+        QCOMPARE(child.stdOut(), QStringLiteral("first\nsecond\r\n 10%\r 20%\rno newline at the end"));
+        QCOMPARE(child.stdErr(), QString::fromUtf8("warning: café\n\uFFFD\n"));
+    }
+
+    void childSeesOnlyTheFixedEnvironment()
+    {
+        qputenv("KLIPWELL_PARENT_ONLY", "secret");
+        ManagedProcess child(QStringLiteral("env"), {}); // a bare name, found through the child's PATH
+        child.setCollect(true);
+        QCOMPARE(child.start(), std::nullopt);
+        QCOMPARE(QCoro::waitFor(child.wait()), 0);
+
+        QStringList expected;
+        const QMap<QString, QString> environment = ProcessRunner::baseEnvironment();
+        for (auto it = environment.cbegin(); it != environment.cend(); ++it)
+            expected.append(it.key() + QLatin1Char('=') + it.value());
+        QStringList seen = child.stdOut().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        seen.sort();
+        QCOMPARE(seen, expected);
+        QCOMPARE(expected.size(), 9);
+    }
+
+    void stopsOnSigintEvenWhenStartedWithItIgnored()
+    {
+        const auto previous = std::signal(SIGINT, SIG_IGN);
+        ManagedProcess child(QStringLiteral("/bin/sleep"), { QStringLiteral("60") });
+        const std::optional<QString> error = child.start();
+        std::signal(SIGINT, previous);
+        QCOMPARE(error, std::nullopt);
+        QVERIFY(child.sendSignal(SIGINT));
+        QCOMPARE(QCoro::waitFor(child.wait()), 130);
+    }
+
+    void launchFailure_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("create");
+        QTest::addColumn<QString>("reason");
+
+        QTest::newRow("missing") << QStringLiteral("missing-tool") << false
+                                 << QStringLiteral("No such file or directory");
+        QTest::newRow("not executable")
+            << QStringLiteral("plain.txt") << true << QStringLiteral("Permission denied");
+    }
+
+    void launchFailure()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, create);
+        QFETCH(QString, reason);
+
+        const QString path = m_dir.filePath(name);
+        if (create) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("#!/bin/sh\necho should not run\n");
+        }
+        ManagedProcess child(path, {});
+        QCOMPARE(child.start(), reason);
+        QVERIFY(!child.isRunning());
+        // Waiting after a failed launch must not hang.
+        QCOMPARE(QCoro::waitFor(child.wait()), -1);
+    }
+
+    void grandchildHoldingThePipesDoesNotHoldTheEnd()
+    {
+        const QString path
+            = script(QStringLiteral("orphan.sh"), "#!/bin/sh\nsleep 60 &\necho $!\necho done\n");
+        QStringList lines;
+        ManagedProcess child(path, {});
+        child.setLineHandler([&](const QString& line, StreamKind) { lines.append(line); });
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(child.start(), std::nullopt);
+        QCOMPARE(QCoro::waitFor(child.wait()), 0);
+        const qint64 elapsed = clock.elapsed();
+        QCOMPARE(lines.size(), 2);
+        ::kill(pid_t(lines.first().toLongLong()), SIGKILL);
+        QCOMPARE(lines.last(), QStringLiteral("done"));
+        // The drain gives up about two seconds after the exit, long before the grandchild ends.
+        QVERIFY2(elapsed < 30000, qPrintable(QString::number(elapsed)));
+    }
+
+    void parentDeathSignalStopsTheChild()
+    {
+        // The signal fires when the thread that started the child ends.
+        ManagedProcess* child = nullptr;
+        qint64 pid = 0;
+        QThread* thread = QThread::create([&] {
+            child = new ManagedProcess(QStringLiteral("/bin/sleep"), { QStringLiteral("60") });
+            child->setParentDeathSignal(SIGINT);
+            if (!child->start())
+                pid = child->processId();
+        });
+        thread->start();
+        QVERIFY(thread->wait(60000));
+        delete thread;
+        QVERIFY(pid > 0);
+        // Dead but not yet reaped: nobody watches it any more.
+        QTRY_COMPARE_WITH_TIMEOUT(processState(pid), 'Z', 30000);
+        delete child;
+    }
+
+    void largeOutputWithoutCollectingKeepsMemoryFlat()
+    {
+        // 200 MB of progress-like lines, delivered to the handler and then forgotten.
+        const QString path = script(QStringLiteral("flood.sh"),
+            "#!/bin/sh\nyes '[download]  42.0% of 1.00GiB at 10.00MiB/s ETA 01:00 ...................' "
+            "| head -c 200000000\n");
+        qint64 lines = 0;
+        qint64 peak = 0;
+        const qint64 before = memoryInUse();
+        ManagedProcess child(path, {});
+        child.setLineHandler([&](const QString&, StreamKind) {
+            if (++lines % 100000 == 0)
+                peak = std::max(peak, memoryInUse());
+        });
+        QCOMPARE(child.start(), std::nullopt);
+        QCOMPARE(QCoro::waitFor(child.wait()), 0);
+        QVERIFY(lines > 2000000);
+        const qint64 growth = std::max(peak, memoryInUse()) - before;
+        QVERIFY2(growth < 8 * 1024 * 1024, qPrintable(QStringLiteral("grew by %1 bytes").arg(growth)));
+        QVERIFY(child.stdOut().isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestManagedProcess)
+#include "tst_managedprocess.moc"

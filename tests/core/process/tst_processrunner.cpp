@@ -1,0 +1,103 @@
+#include "CancelToken.h"
+#include "ProcessRunner.h"
+#include "TestSupport.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <qcoro/qcorotask.h>
+
+class TestProcessRunner : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    QString script(const QString& name, const QByteArray& body)
+    {
+        return TestSupport::writeScript(m_dir.filePath(name), body);
+    }
+
+private slots:
+    void launchFailure_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("create");
+        QTest::addColumn<QString>("message");
+
+        QTest::newRow("missing") << QStringLiteral("yt-dlp") << false
+                                 << QStringLiteral("Failed to launch yt-dlp: No such file or directory");
+        QTest::newRow("not executable") << QStringLiteral("ffmpeg") << true
+                                        << QStringLiteral("Failed to launch ffmpeg: Permission denied");
+    }
+
+    void launchFailure()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, create);
+        QFETCH(QString, message);
+
+        const QString path = m_dir.filePath(QStringLiteral("bin/") + name);
+        if (create) {
+            QVERIFY(TestSupport::writeScript(path, "#!/bin/sh\necho ran\n").size() > 0);
+            QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        }
+        const RunResult result = QCoro::waitFor(ProcessRunner::run(path, {}, 60));
+        QCOMPARE(result.status, -1);
+        QCOMPARE(result.stdOut, QString());
+        QCOMPARE(result.stdErr, message);
+        QVERIFY(!result.timedOut);
+    }
+
+    void collectsOutputAndStatus()
+    {
+        const QString path = script(QStringLiteral("print.sh"),
+            "#!/bin/sh\nprintf 'line 1\\nprogress\\rafter CR' \nprintf 'oops: %s' \"$1\" >&2\nexit 3\n");
+        const RunResult result
+            = QCoro::waitFor(ProcessRunner::run(path, { QStringLiteral("two words; $(not run)") }, 60));
+        QCOMPARE(result.status, 3);
+        QCOMPARE(result.stdOut, QStringLiteral("line 1\nprogress\rafter CR"));
+        QCOMPARE(result.stdErr, QStringLiteral("oops: two words; $(not run)"));
+        QVERIFY(!result.timedOut);
+    }
+
+    void killsAChildPastItsLimit()
+    {
+        const QString path = script(QStringLiteral("hang.sh"), "#!/bin/sh\necho started\nexec sleep 60\n");
+        QElapsedTimer clock;
+        clock.start();
+        const RunResult result = QCoro::waitFor(ProcessRunner::run(path, {}, 0.5));
+        QVERIFY(result.timedOut);
+        QCOMPARE(result.status, 137);
+        QCOMPARE(result.stdOut, QStringLiteral("started\n"));
+        QVERIFY(clock.elapsed() >= 500);
+        QVERIFY2(clock.elapsed() < 30000, "the watchdog did not end the run");
+    }
+
+    void cancellingTerminatesTheChild()
+    {
+        const QString path = script(QStringLiteral("wait.sh"), "#!/bin/sh\nexec sleep 60\n");
+        CancelToken token;
+        auto running = ProcessRunner::run(path, {}, 120, &token);
+        token.cancel();
+        const RunResult result = QCoro::waitFor(std::move(running));
+        QCOMPARE(result.status, 143);
+        QVERIFY(!result.timedOut);
+    }
+
+    void runsSeveralChildrenAtOnce()
+    {
+        const QString path = script(QStringLiteral("echo.sh"), "#!/bin/sh\nsleep 0.2\necho \"$1\"\n");
+        auto first = ProcessRunner::run(path, { QStringLiteral("one") }, 60);
+        auto second = ProcessRunner::run(path, { QStringLiteral("two") }, 60);
+        const RunResult secondResult = QCoro::waitFor(std::move(second));
+        const RunResult firstResult = QCoro::waitFor(std::move(first));
+        QCOMPARE(firstResult.stdOut, QStringLiteral("one\n"));
+        QCOMPARE(secondResult.stdOut, QStringLiteral("two\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProcessRunner)
+#include "tst_processrunner.moc"
