@@ -1,10 +1,13 @@
 #pragma once
 
+#include "CpuArchitecture.h"
 #include "DownloadOptions.h"
 #include "SplitArguments.h"
+#include "ToolSpec.h"
 
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 // yt-dlp's command line as this program uses it. The vectors are argument
 // lists handed to the child unquoted, never a shell command line.
@@ -22,5 +25,11 @@ QStringList downloadArguments(const DownloadOptions& options);
 // folder named after it, and with numbering each file name starts with the
 // item's three-digit position.
 QString playlistOutputTemplate(const QString& baseTemplate, bool numbered);
+
+// Where the yt-dlp executable comes from (defined with the other tool sources).
+ToolSpec spec();
+ToolSpec spec(CpuArchitecture arch);
+// Release-metadata endpoint of the newest yt-dlp release.
+QUrl latestAPI();
 
 } // namespace YTDLPManager
