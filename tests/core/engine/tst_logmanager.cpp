@@ -1,0 +1,136 @@
+#include "LogManager.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <thread>
+#include <vector>
+
+namespace {
+
+const QRegularExpression entryPattern(QStringLiteral(R"(^\[\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ\] (.*)$)"));
+
+// The text of every line, with the time stamp checked and removed.
+QStringList entries(const QString& content)
+{
+    QStringList texts;
+    for (const QString& line : content.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QRegularExpressionMatch match = entryPattern.match(line);
+        texts.append(match.hasMatch() ? match.captured(1) : QStringLiteral("BAD: ") + line);
+    }
+    return texts;
+}
+
+} // namespace
+
+class TestLogManager : public QObject {
+    Q_OBJECT
+
+private slots:
+    void appendsGrowTheFile()
+    {
+        LogManager& logs = LogManager::shared();
+        const QUuid id = QUuid::createUuid();
+        QCOMPARE(logs.read(id), QStringLiteral("No log yet."));
+        QVERIFY(logs.taskLogPath(id).endsWith(
+            id.toString(QUuid::WithoutBraces).toUpper() + QStringLiteral(".log")));
+
+        logs.append(QStringLiteral("Queued"), logs.taskLogPath(id));
+        const QString first = logs.read(id);
+        QCOMPARE(entries(first), QStringList { QStringLiteral("Queued") });
+        QVERIFY(first.endsWith(QLatin1Char('\n')));
+
+        logs.append(QString::fromUtf8("— exit 0 — café\nsecond line"), logs.taskLogPath(id));
+        const QString both = logs.read(id);
+        QVERIFY(both.startsWith(first));
+        QVERIFY(both.endsWith(QString::fromUtf8("] — exit 0 — café\nsecond line\n")));
+    }
+
+    void appLogIsSeparate()
+    {
+        LogManager& logs = LogManager::shared();
+        QFile::remove(logs.appLogPath());
+        logs.append(QStringLiteral("Installing yt-dlp"), logs.appLogPath());
+        logs.append(QStringLiteral("relative name"), QStringLiteral("app.log"));
+        logs.read(QUuid::createUuid()); // waits for the appends
+        QFile file(logs.appLogPath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(entries(QString::fromUtf8(file.readAll())),
+            QStringList({ QStringLiteral("Installing yt-dlp"), QStringLiteral("relative name") }));
+    }
+
+    void concurrentAppendsStayWholeAndInOrder()
+    {
+        LogManager& logs = LogManager::shared();
+        const QUuid id = QUuid::createUuid();
+        const QString path = logs.taskLogPath(id);
+        constexpr int threads = 4;
+        constexpr int perThread = 3000;
+        std::vector<std::thread> writers;
+        for (int t = 0; t < threads; ++t) {
+            writers.emplace_back([&logs, path, t] {
+                for (int i = 0; i < perThread; ++i)
+                    logs.append(QStringLiteral("writer %1 line %2 %3")
+                                    .arg(t)
+                                    .arg(i)
+                                    .arg(QString(40, QLatin1Char('x'))),
+                        path);
+            });
+        }
+        for (std::thread& writer : writers)
+            writer.join();
+
+        const QStringList texts = entries(logs.read(id));
+        QCOMPARE(texts.size(), threads * perThread);
+        QList<int> next(threads, 0);
+        const QRegularExpression text(QStringLiteral("^writer (\\d) line (\\d+) x{40}$"));
+        for (const QString& entry : texts) {
+            const QRegularExpressionMatch match = text.match(entry);
+            QVERIFY2(match.hasMatch(), qPrintable(entry));
+            const int writer = match.captured(1).toInt();
+            QCOMPARE(match.captured(2).toInt(), next[writer]);
+            ++next[writer];
+        }
+    }
+
+    void readFromAnotherThreadSeesEarlierAppend()
+    {
+        LogManager& logs = LogManager::shared();
+        const QUuid id = QUuid::createUuid();
+        logs.append(QStringLiteral("from the main thread"), logs.taskLogPath(id));
+        QString seen;
+        std::thread reader([&] { seen = logs.read(id); });
+        reader.join();
+        QCOMPARE(entries(seen), QStringList { QStringLiteral("from the main thread") });
+    }
+
+    void removeDeletesOnlyThatLog()
+    {
+        LogManager& logs = LogManager::shared();
+        const QUuid kept = QUuid::createUuid();
+        const QUuid removed = QUuid::createUuid();
+        logs.append(QStringLiteral("kept"), logs.taskLogPath(kept));
+        logs.append(QStringLiteral("removed"), logs.taskLogPath(removed));
+        logs.remove(removed);
+        logs.remove(QUuid::createUuid()); // never written: nothing happens
+        QCOMPARE(logs.read(removed), QStringLiteral("No log yet."));
+        QVERIFY(!QFileInfo::exists(logs.taskLogPath(removed)));
+        QCOMPARE(entries(logs.read(kept)), QStringList { QStringLiteral("kept") });
+    }
+
+    void recreatesAMissingLogDirectory()
+    {
+        LogManager& logs = LogManager::shared();
+        const QUuid id = QUuid::createUuid();
+        const QString path = logs.taskLogPath(id);
+        QVERIFY(QDir(QFileInfo(path).absolutePath()).removeRecursively());
+        logs.append(QStringLiteral("after removal"), path);
+        QCOMPARE(entries(logs.read(id)), QStringList { QStringLiteral("after removal") });
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLogManager)
+#include "tst_logmanager.moc"
