@@ -42,3 +42,22 @@ klipwell_compiler_launcher() {
     echo "-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
   fi
 }
+
+# The Deno release the tool-installation tests serve from their local mirror.
+KLIPWELL_DENO_VERSION=2.9.6
+
+# Puts a real Deno executable at <dir>/deno (from the npm registry) unless one
+# is there already.
+klipwell_install_deno_asset() {
+  local dir=$1
+  [ -x "$dir/deno" ] && return 0
+  command -v npm >/dev/null 2>&1 || klipwell_install_packages npm
+  local package=@deno/linux-x64-glibc
+  [ "$(uname -m)" = aarch64 ] && package=@deno/linux-arm64-glibc
+  local tmp
+  tmp=$(mktemp -d)
+  (cd "$tmp" && npm pack --silent "$package@$KLIPWELL_DENO_VERSION" >/dev/null && tar -xzf ./*.tgz package/deno)
+  mkdir -p "$dir"
+  install -m 0755 "$tmp/package/deno" "$dir/deno"
+  rm -rf "$tmp"
+}

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "ComponentState.h"
+#include "DiagnosticItem.h"
+#include "ManifestEntry.h"
+#include "Phase.h"
+#include "Tool.h"
+#include "ToolError.h"
+#include "ToolSpec.h"
+
+#include <QCoroTask>
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+#include <optional>
+#include <variant>
+
+using ComponentStates = QMap<Tool, ComponentState>;
+
+// What installOne reports for the source that worked.
+struct InstalledTool {
+    QString version;
+    QString source; // absolute URL
+    bool operator==(const InstalledTool&) const = default;
+};
+
+// Obtains, installs and checks the external tools in the private tools
+// folder. Lives on the main thread; its fields are only touched there.
+class DependencyManager : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(Phase phase READ phase NOTIFY phaseChanged)
+    Q_PROPERTY(ComponentStates states READ states NOTIFY statesChanged)
+    Q_PROPERTY(QString current READ current NOTIFY currentChanged)
+    Q_PROPERTY(QList<DiagnosticItem> diagnostics READ diagnostics NOTIFY diagnosticsChanged)
+    Q_PROPERTY(bool runningDiagnostics READ runningDiagnostics NOTIFY runningDiagnosticsChanged)
+    Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
+    Q_PROPERTY(QString ejsDetail READ ejsDetail NOTIFY ejsDetailChanged)
+
+public:
+    // Loads the manifest of the tools folder.
+    explicit DependencyManager(QObject* parent = nullptr);
+
+    Phase phase() const { return m_phase; }
+    ComponentStates states() const { return m_states; }
+    ComponentState state(Tool tool) const { return m_states.value(tool); }
+    QString current() const { return m_current; }
+    QList<DiagnosticItem> diagnostics() const { return m_diagnostics; }
+    bool runningDiagnostics() const { return m_runningDiagnostics; }
+    bool busy() const { return m_busy; }
+    QString ejsDetail() const { return m_ejsDetail; }
+    QMap<QString, ManifestEntry> manifest() const { return m_manifest; }
+
+    // Writes the manifest atomically; failures are ignored.
+    void saveManifest();
+
+    // Installs the tools one after another (ejs is skipped). Never fails: each
+    // tool ends installed or failed with its message. Unless quietPhase, it
+    // drives phase (set-up and repair); a background update leaves it alone.
+    QCoro::Task<> install(QList<Tool> tools, bool quietPhase);
+    // Tries the sources in order; the first that downloads, unpacks and
+    // validates replaces the tool in the tools folder. Fails with the error of
+    // the last source.
+    QCoro::Task<std::variant<InstalledTool, ToolError>> installOne(ToolSpec spec);
+    // The version the executable at path (default: the tool's place in the
+    // tools folder) reports, or none when it is missing or does not work.
+    QCoro::Task<std::optional<QString>> validate(Tool tool, std::optional<QString> path = std::nullopt);
+
+    // Tests shorten how long a download may go without progress.
+    void setDownloadStallTimeout(std::chrono::milliseconds timeout) { m_stallTimeout = timeout; }
+
+signals:
+    void phaseChanged();
+    void statesChanged();
+    void currentChanged();
+    void diagnosticsChanged();
+    void runningDiagnosticsChanged();
+    void busyChanged();
+    void ejsDetailChanged();
+
+private:
+    void setPhase(Phase phase);
+    void setCurrent(const QString& text);
+    void setState(Tool tool, const ComponentState& state);
+    void setStatus(Tool tool, const ComponentStatus& status);
+    void setProgress(Tool tool, double progress);
+    void log(const QString& line) const;
+    // One source: download, unpack, validate, move into place. Gives the version.
+    QCoro::Task<std::variant<QString, ToolError>> installFrom(ToolSpec spec, QUrl url, QString workDir);
+
+    Phase m_phase = Phase::checking;
+    ComponentStates m_states;
+    QString m_current;
+    QList<DiagnosticItem> m_diagnostics;
+    bool m_runningDiagnostics = false;
+    bool m_busy = false;
+    QString m_ejsDetail;
+    QMap<QString, ManifestEntry> m_manifest;
+    std::chrono::milliseconds m_stallTimeout = std::chrono::seconds(60);
+};

@@ -1,0 +1,304 @@
+#include "DependencyManager.h"
+#include "LogManager.h"
+#include "TestHttpServer.h"
+#include "ToolManifest.h"
+#include "ToolMirror.h"
+#include "ToolSources.h"
+
+#include <QCoroTask>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace std::chrono_literals;
+using Working = ComponentStatuses::Working;
+using Failed = ComponentStatuses::Failed;
+using Installed = ComponentStatuses::Installed;
+
+Q_DECLARE_METATYPE(Tool)
+
+namespace {
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The application log without timestamps, after every queued line was written.
+QStringList appLog()
+{
+    LogManager::shared().read(QUuid::createUuid());
+    QStringList lines
+        = QString::fromUtf8(readFile(LogManager::shared().appLogPath())).split('\n', Qt::SkipEmptyParts);
+    for (QString& line : lines)
+        line.remove(QRegularExpression(QStringLiteral("^\\[[^]]*\\] ")));
+    return lines;
+}
+
+QString url(Tool tool, int source = 0)
+{
+    return ToolSources::spec(tool)->urls.at(source).toString(QUrl::FullyEncoded);
+}
+
+void install(DependencyManager& manager, const QList<Tool>& tools, bool quietPhase = false)
+{
+    auto task = manager.install(tools, quietPhase);
+    QCoro::waitFor(std::move(task));
+}
+
+} // namespace
+
+class TestDependencyManager : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_scratch;
+    QString m_tmp; // the temporary folder the installer sees
+    std::unique_ptr<TestHttpServer> m_server;
+    std::unique_ptr<ToolMirror> m_mirror;
+
+    QStringList workFolders() const
+    {
+        return QDir(m_tmp).entryList({ QStringLiteral("kw-*") }, QDir::AllEntries | QDir::Hidden);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_tmp = m_scratch.filePath(QStringLiteral("tmp"));
+        QVERIFY(QDir().mkpath(m_tmp));
+        qputenv("TMPDIR", QFile::encodeName(m_tmp));
+        m_server = std::make_unique<TestHttpServer>();
+        qputenv("KLIPWELL_TOOL_MIRROR", m_server->origin().toUtf8());
+        m_mirror = std::make_unique<ToolMirror>(*m_server, m_scratch.filePath(QStringLiteral("mirror")));
+    }
+
+    void init()
+    {
+        QVERIFY(QDir(toolsDirectory()).removeRecursively());
+        LogManager::shared().read(QUuid::createUuid());
+        QFile::remove(LogManager::shared().appLogPath());
+        m_mirror->serveYtdlp();
+        m_mirror->serveFFmpegWithBinFolder();
+        m_mirror->serveFFmpegFlat();
+    }
+
+    void cleanup() { QCOMPARE(workFolders(), QStringList()); }
+
+    void firstInstallFromAnEmptyToolsFolder()
+    {
+        if (!m_mirror->serveDeno())
+            QSKIP("No Deno in the test assets; scripts/test installs it.");
+        DependencyManager manager;
+        QList<ComponentStatus> ffmpegSteps;
+        connect(&manager, &DependencyManager::statesChanged, this, [&] {
+            const ComponentStatus status = manager.state(Tool::ffmpeg).status;
+            if (status != ComponentStatus() && (ffmpegSteps.isEmpty() || ffmpegSteps.last() != status))
+                ffmpegSteps.append(status);
+        });
+        QStringList currentTexts;
+        connect(
+            &manager, &DependencyManager::currentChanged, this, [&] { currentTexts << manager.current(); });
+
+        install(manager, allTools());
+
+        QCOMPARE(manager.phase(), Phase::checking);
+        QCOMPARE(currentTexts,
+            QStringList({ "Installing yt-dlp (1/4)", "Installing FFmpeg (2/4)", "Installing ffprobe (3/4)",
+                "Installing Deno (4/4)" }));
+        QCOMPARE(ffmpegSteps,
+            QList<ComponentStatus>({ Working { "Downloading…" }, Working { "Downloading 127.0.0.1…" },
+                Working { "Extracting…" }, Working { "Validating…" }, Installed {} }));
+        const QMap<Tool, QString> versions { { Tool::ytdlp, "^\\d{4}\\.\\d\\d\\.\\d\\d$" },
+            { Tool::ffmpeg, "^5\\.1\\." }, { Tool::ffprobe, "^5\\.1\\." },
+            { Tool::deno, "^\\d+\\.\\d+\\.\\d+$" } };
+        const QMap<QString, ManifestEntry> manifest = ToolManifest::load(ToolManifest::path());
+        for (auto it = versions.begin(); it != versions.end(); ++it) {
+            const ComponentState state = manager.state(it.key());
+            QCOMPARE(state.status, ComponentStatus(Installed {}));
+            QCOMPARE(state.progress, 1.0);
+            QVERIFY2(state.version && state.version->contains(QRegularExpression(it.value())),
+                qPrintable(state.version.value_or("none")));
+            QCOMPARE(QFileInfo(toolPath(it.key())).permissions() & 0x7777, QFileDevice::Permissions(0x7755));
+            const ManifestEntry entry = manifest.value(rawValue(it.key()));
+            QCOMPARE(entry.version, *state.version);
+            QCOMPARE(entry.source, ToolSources::spec(it.key())->urls.first().toString(QUrl::FullyEncoded));
+            QVERIFY(qAbs(entry.installedAt.secsTo(QDateTime::currentDateTimeUtc())) < 600);
+        }
+        QCOMPARE(manager.state(Tool::ejs), ComponentState {});
+        QCOMPARE(readFile(toolPath(Tool::deno)).size(), QFileInfo(ToolMirror::denoBinary()).size());
+        QCOMPARE(appLog(), QStringList());
+        // The next start reads the same record back.
+        QCOMPARE(DependencyManager().manifest(), manifest);
+    }
+
+    void sourceFaults_data()
+    {
+        QTest::addColumn<Tool>("tool");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("message"); // empty: installed
+        QTest::addColumn<QStringList>("log");
+
+        const QString ffmpeg1 = url(Tool::ffmpeg, 0);
+        const QString ffmpeg2 = url(Tool::ffmpeg, 1);
+        const QString ytdlp = url(Tool::ytdlp);
+        QTest::newRow("first source missing")
+            << Tool::ffmpeg << "first404"
+            << "" << QStringList { "Source " + ffmpeg1 + " failed: HTTP 404" };
+        QTest::newRow("every source missing")
+            << Tool::ffmpeg << "both404"
+            << "HTTP 404"
+            << QStringList { "Source " + ffmpeg1 + " failed: HTTP 404",
+                   "Source " + ffmpeg2 + " failed: HTTP 404", "Install FFmpeg failed: HTTP 404" };
+        QTest::newRow("archives without the tool")
+            << Tool::ffprobe << "noTool"
+            << "ffprobe not found in archive."
+            << QStringList { "Source " + url(Tool::ffprobe, 0) + " failed: ffprobe not found in archive.",
+                   "Source " + url(Tool::ffprobe, 1) + " failed: ffprobe not found in archive.",
+                   "Install ffprobe failed: ffprobe not found in archive." };
+        QTest::newRow("corrupt archives")
+            << Tool::ffmpeg << "corrupt"
+            << "Could not extract archive: Unrecognized archive format" << QStringList {};
+        QTest::newRow("archives with an entry outside")
+            << Tool::ffmpeg << "dotdot"
+            << "Could not extract archive: Refused entry \"../../evil\": it points outside the extraction "
+               "folder."
+            << QStringList {};
+        QTest::newRow("executable fails its version probe")
+            << Tool::ytdlp << "badProbe"
+            << "yt-dlp failed validation."
+            << QStringList { "Source " + ytdlp + " failed: yt-dlp failed validation.",
+                   "Install yt-dlp failed: yt-dlp failed validation." };
+        QTest::newRow("no content length") << Tool::ytdlp << "noLength"
+                                           << "" << QStringList {};
+        QTest::newRow("redirect chain") << Tool::ytdlp << "redirects"
+                                        << "" << QStringList {};
+        QTest::newRow("stalled server")
+            << Tool::ytdlp << "stall"
+            << "The request timed out."
+            << QStringList { "Source " + ytdlp + " failed: The request timed out.",
+                   "Install yt-dlp failed: The request timed out." };
+    }
+
+    void sourceFaults()
+    {
+        QFETCH(Tool, tool);
+        QFETCH(QString, fault);
+        QFETCH(QString, message);
+        QFETCH(QStringList, log);
+        const QString first = ToolMirror::path(tool, 0);
+        const QString second = ToolMirror::path(tool, 1);
+        const auto bothArchives = [&](const QList<TestArchive::Entry>& entries) {
+            m_mirror->serveArchive(first, TestArchive::Format::tarXz, entries);
+            m_mirror->serveArchive(second, TestArchive::Format::tarXz, entries);
+        };
+        if (fault == "first404") {
+            m_server->serveStatus(first, 404);
+        } else if (fault == "both404") {
+            m_server->serveStatus(first, 404);
+            m_server->serveStatus(second, 404);
+        } else if (fault == "noTool") {
+            bothArchives({ TestArchive::file("ffmpeg-static/ffmpeg", "#!/bin/sh\n", 0755),
+                TestArchive::directory("ffmpeg-static/ffprobe/") });
+        } else if (fault == "corrupt") {
+            m_server->serveData(first, "<html>not an archive</html>");
+            m_server->serveData(second, "<html>not an archive</html>");
+        } else if (fault == "dotdot") {
+            bothArchives({ TestArchive::file("../../evil", "#!/bin/sh\n", 0755),
+                TestArchive::fileFrom("bin/ffmpeg", "/usr/bin/ffmpeg") });
+        } else if (fault == "badProbe") {
+            m_server->serveData(first, "#!/bin/sh\necho 2025.01.01\nexit 3\n");
+        } else if (fault == "noLength") {
+            m_server->serveWithoutLength(first, readFile("/usr/bin/yt-dlp"));
+        } else if (fault == "redirects") {
+            m_server->serveRedirect(first, "/hop");
+            m_server->serveRedirect("/hop", m_server->url("/real/yt-dlp").toString(), 301);
+            m_server->serveFile("/real/yt-dlp", "/usr/bin/yt-dlp");
+        } else if (fault == "stall") {
+            m_server->serveStall(first, 1000000, 100);
+        }
+
+        DependencyManager manager;
+        manager.setDownloadStallTimeout(500ms);
+        install(manager, { tool });
+
+        const ComponentState state = manager.state(tool);
+        const QString name = rawValue(tool);
+        if (message.isEmpty()) {
+            QCOMPARE(state.status, ComponentStatus(Installed {}));
+            QCOMPARE(manager.phase(), Phase::failed); // the other tools are still missing
+            const QString used = fault == "first404" ? second : first;
+            QCOMPARE(manager.manifest().value(name).source, m_server->url(used).toString(QUrl::FullyEncoded));
+        } else {
+            QCOMPARE(state.status, ComponentStatus(Failed { message }));
+            QVERIFY(!QFileInfo::exists(toolPath(tool)));
+            QVERIFY(!manager.manifest().contains(name));
+            QVERIFY(ToolManifest::load(ToolManifest::path()).isEmpty());
+        }
+        if (!log.isEmpty())
+            QCOMPARE(appLog(), log);
+        QCOMPARE(QDir(m_tmp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    }
+
+    void failedUpdateKeepsTheWorkingTool_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("download fails") << "404";
+        QTest::newRow("new executable fails its probe") << "badProbe";
+    }
+
+    void failedUpdateKeepsTheWorkingTool()
+    {
+        QFETCH(QString, fault);
+        DependencyManager manager;
+        install(manager, { Tool::ytdlp });
+        const ComponentState before = manager.state(Tool::ytdlp);
+        QCOMPARE(before.status, ComponentStatus(Installed {}));
+        const ManifestEntry entry = manager.manifest().value("yt-dlp");
+
+        const QString path = ToolMirror::path(Tool::ytdlp);
+        if (fault == "404")
+            m_server->serveStatus(path, 404);
+        else
+            m_server->serveData(path, "#!/bin/sh\nexit 1\n");
+        QSignalSpy phases(&manager, &DependencyManager::phaseChanged);
+        install(manager, { Tool::ytdlp }, true);
+
+        QCOMPARE(manager.state(Tool::ytdlp), before);
+        QCOMPARE(manager.manifest().value("yt-dlp"), entry);
+        QCOMPARE(readFile(toolPath(Tool::ytdlp)), readFile("/usr/bin/yt-dlp"));
+        QCOMPARE(phases.count(), 0);
+    }
+
+    void nothingToInstall()
+    {
+        DependencyManager manager;
+        install(manager, { Tool::ejs });
+        QCOMPARE(manager.phase(), Phase::failed);
+        QCOMPARE(manager.current(), QStringLiteral("Checking tools…"));
+
+        auto task = manager.installOne(ToolSpec { Tool::deno, {}, true, { "--version" } });
+        const auto outcome = QCoro::waitFor(std::move(task));
+        QCOMPARE(std::get<ToolError>(outcome), (ToolError { "Install", 1, "No download source available." }));
+    }
+
+    void validateProbesTheToolsFolder()
+    {
+        DependencyManager manager;
+        auto missing = manager.validate(Tool::ffmpeg);
+        QCOMPARE(QCoro::waitFor(std::move(missing)), std::nullopt);
+        auto ejs = manager.validate(Tool::ejs, QStringLiteral("/usr/bin/yt-dlp"));
+        QCOMPARE(QCoro::waitFor(std::move(ejs)), std::nullopt);
+        auto notExecutable = manager.validate(Tool::ffmpeg, QStringLiteral("/etc/hostname"));
+        QCOMPARE(QCoro::waitFor(std::move(notExecutable)), std::nullopt);
+        auto debian = manager.validate(Tool::ffprobe, QStringLiteral("/usr/bin/ffprobe"));
+        QVERIFY(QCoro::waitFor(std::move(debian)).value_or(QString()).startsWith("5.1"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDependencyManager)
+#include "tst_dependencymanager.moc"

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "TestArchive.h"
+#include "Tool.h"
+
+#include <QString>
+
+class TestHttpServer;
+
+// Serves the real tools of this machine from a local server at the paths of
+// their release assets, packed like those assets, so that installing with
+// KLIPWELL_TOOL_MIRROR set to the server's origin fetches them:
+// Debian's yt-dlp as the yt-dlp download, Debian's ffmpeg and ffprobe in a
+// tar.xz with a bin folder (first source) or without one (second source), and
+// the Deno binary of the test assets in the Deno zip.
+class ToolMirror {
+public:
+    // Archives are packed into workDir.
+    ToolMirror(TestHttpServer& server, const QString& workDir);
+
+    // URL path of a tool's download source (0: first).
+    static QString path(Tool tool, int source = 0);
+    // The Deno executable installed by the test command; empty when missing.
+    static QString denoBinary();
+
+    void serveYtdlp();
+    void serveFFmpegWithBinFolder();
+    void serveFFmpegFlat();
+    // False when the test assets hold no Deno.
+    bool serveDeno();
+    // Packs entries into an archive in workDir and serves it at urlPath.
+    void serveArchive(
+        const QString& urlPath, TestArchive::Format format, const QList<TestArchive::Entry>& entries);
+
+private:
+    TestHttpServer& m_server;
+    QString m_workDir;
+    int m_packed = 0;
+};
