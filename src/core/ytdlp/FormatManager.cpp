@@ -1,6 +1,15 @@
 #include "FormatManager.h"
 
+#include "ErrorInterpreter.h"
+#include "LinkRules.h"
+#include "LogManager.h"
+#include "ProcessRunner.h"
+#include "Tool.h"
+#include "YTDLPManager.h"
+
+#include <QFileInfo>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonValue>
 
 #include <cmath>
@@ -125,9 +134,67 @@ void fillFromFirstEntry(MediaInfo& info, const QJsonObject& first)
         info.thumbnail = lastThumbnail(first);
 }
 
+void appLog(const QString& line)
+{
+    LogManager& log = LogManager::shared();
+    log.append(line, log.appLogPath());
+}
+
+// yt-dlp ends with its reason on the last "ERROR" line; earlier lines are
+// mostly warnings and progress.
+QString errorText(const QString& stdErr)
+{
+    const QStringList lines = stdErr.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
+        if (line->startsWith(QLatin1String("ERROR")))
+            return *line;
+    }
+    return stdErr;
+}
+
 } // namespace
 
 namespace FormatManager {
+
+QCoro::Task<std::variant<MediaInfo, InfoError>> discover(const QString& url, const NetworkOptions& net)
+{
+    return discover(url, net, 120);
+}
+
+QCoro::Task<std::variant<MediaInfo, InfoError>> discover(
+    const QString& url, const NetworkOptions& net, double timeoutSeconds)
+{
+    // Everything taken from the caller's references is copied before the
+    // first suspension, after which they may be gone.
+    const std::optional<QUrl> link = validWebURL(url);
+    if (!link)
+        co_return InfoError { QStringLiteral(
+            "That doesn’t look like a valid web address. Enter a full http(s) URL.") };
+    const QString address = link->toString(QUrl::FullyEncoded);
+
+    const QString ytdlp = toolPath(Tool::ytdlp);
+    const QFileInfo program(ytdlp);
+    if (!program.isFile() || !program.isExecutable())
+        co_return InfoError { QStringLiteral("yt-dlp isn’t installed yet.") };
+
+    const QStringList arguments = YTDLPManager::baseArguments(net)
+        + QStringList { QStringLiteral("-J"), QStringLiteral("--flat-playlist"),
+              QStringLiteral("--no-warnings"), QStringLiteral("--"), address };
+    auto run = ProcessRunner::run(ytdlp, arguments, timeoutSeconds);
+    const RunResult result = co_await std::move(run);
+    appLog(QStringLiteral("info ") + address + QStringLiteral(" -> exit ") + QString::number(result.status));
+
+    if (result.timedOut)
+        co_return InfoError { QStringLiteral(
+            "Timed out while contacting the site. Check your connection and try again.") };
+    if (result.status == 0) {
+        const QJsonDocument document = QJsonDocument::fromJson(result.stdOut.toUtf8());
+        if (document.isObject())
+            co_return parse(document.object(), address);
+    }
+    appLog(QStringLiteral("info error: ") + result.stdErr);
+    co_return InfoError { ErrorInterpreter::explain(errorText(result.stdErr), result.status) };
+}
 
 MediaInfo parse(const QJsonObject& json, const QString& fallbackURL)
 {

@@ -8,10 +8,20 @@
 #include <QString>
 
 #include <optional>
+#include <variant>
+
+#include <qcoro/qcorotask.h>
 
 // Asks yt-dlp what a link offers and turns the user's quality choice into
 // yt-dlp's format options.
 namespace FormatManager {
+
+// Runs yt-dlp from the tools folder once in JSON mode ("-J --flat-playlist")
+// and reads its answer. Fails with a sentence for the user.
+QCoro::Task<std::variant<MediaInfo, InfoError>> discover(const QString& url, const NetworkOptions& net);
+// The same with another time limit than the usual 120 seconds.
+QCoro::Task<std::variant<MediaInfo, InfoError>> discover(
+    const QString& url, const NetworkOptions& net, double timeoutSeconds);
 
 // Reads a "-J" document. Never fails: missing or ill-typed values take their
 // defaults. fallbackURL stands in for a missing "webpage_url".
