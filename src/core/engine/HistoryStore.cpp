@@ -1,0 +1,78 @@
+#include "HistoryStore.h"
+
+#include "AppPaths.h"
+#include "DownloadTask.h"
+#include "IsoDate.h"
+#include "JsonArrayFile.h"
+#include "LogManager.h"
+
+#include <QDir>
+
+HistoryStore::HistoryStore(QObject* parent)
+    : QObject(parent)
+    , m_items(JsonArrayFile::readRecords<HistoryItem>(path(), &historyItemFromJson))
+{
+}
+
+QString HistoryStore::path()
+{
+    return QDir(AppPaths::support()).filePath(QStringLiteral("history.json"));
+}
+
+void HistoryStore::record(const DownloadTask* task)
+{
+    const DownloadOptions& options = task->options();
+    HistoryItem item;
+    item.id = task->id();
+    item.title = task->displayTitle();
+    item.thumbnail = options.thumbnail;
+    item.date = task->finishedAt().value_or(IsoDate::now());
+    item.status = task->status();
+    item.filePath = task->firstFile();
+    item.folder = options.folder;
+    item.sourceURL = options.url;
+    item.size = task->finalSize();
+    item.error = task->error();
+    item.options = options;
+
+    QList<HistoryItem> items = m_items;
+    items.removeIf([&](const HistoryItem& existing) { return existing.id == item.id; });
+    items.prepend(item);
+    setItems(items);
+    save();
+}
+
+void HistoryStore::remove(const QSet<QUuid>& ids)
+{
+    QList<HistoryItem> items = m_items;
+    items.removeIf([&](const HistoryItem& item) { return ids.contains(item.id); });
+    // Logs go even for ids without an entry: nothing else would ever delete them.
+    for (const QUuid& id : ids)
+        LogManager::shared().remove(id);
+    setItems(items);
+    save();
+}
+
+void HistoryStore::clear()
+{
+    for (const HistoryItem& item : std::as_const(m_items))
+        LogManager::shared().remove(item.id);
+    setItems({});
+    save();
+}
+
+void HistoryStore::setItems(const QList<HistoryItem>& items)
+{
+    if (items == m_items)
+        return;
+    m_items = items;
+    emit itemsChanged();
+}
+
+void HistoryStore::save() const
+{
+    QJsonArray array;
+    for (const HistoryItem& item : m_items)
+        array.append(toJson(item));
+    JsonArrayFile::write(path(), array);
+}

@@ -1,0 +1,178 @@
+#include "HistoryStore.h"
+
+#include "AppPaths.h"
+#include "DownloadTask.h"
+#include "LogManager.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+DownloadOptions options(const QString& url)
+{
+    DownloadOptions o;
+    o.url = url;
+    o.title = "Title";
+    o.folder = "/media/out";
+    o.thumbnail = "https://example.com/t.jpg";
+    return o;
+}
+
+QJsonArray fileContent()
+{
+    QFile file(HistoryStore::path());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(file.readAll()).array();
+}
+
+void writeLog(const QUuid& id)
+{
+    LogManager::shared().append("line", LogManager::shared().taskLogPath(id));
+    LogManager::shared().read(id); // waits for the write
+}
+
+} // namespace
+
+class TestHistoryStore : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { QDir(AppPaths::support()).removeRecursively(); }
+
+    void recordBuildsTheEntryFromTheTask()
+    {
+        DownloadTask task(options("https://example.com/a"));
+        task.apply(ProgressEvents::FinalFile { "/media/out/a.webm" });
+        task.apply(ProgressEvents::FinalFile { "/media/out/a.mp4" });
+        task.setStatus(TaskStatus::completed);
+        task.setFinalSize(42);
+        task.setFinishedAt(QDateTime::fromSecsSinceEpoch(1714555800, Qt::UTC));
+
+        HistoryStore store;
+        store.record(&task);
+        const HistoryItem item = store.items().value(0);
+        QCOMPARE(item.id, task.id());
+        QCOMPARE(item.title, "Title");
+        QCOMPARE(item.thumbnail, "https://example.com/t.jpg");
+        QCOMPARE(item.date, *task.finishedAt());
+        QCOMPARE(item.status, TaskStatus::completed);
+        QCOMPARE(item.filePath, "/media/out/a.mp4");
+        QCOMPARE(item.folder, "/media/out");
+        QCOMPARE(item.sourceURL, "https://example.com/a");
+        QCOMPARE(item.size, 42);
+        QCOMPARE(item.error, std::nullopt);
+        QCOMPARE(item.options, task.options());
+
+        const QJsonObject json = fileContent().at(0).toObject();
+        QCOMPARE(json.value("date").toString(), "2024-05-01T09:30:00Z");
+        QCOMPARE(json.value("id").toString(), task.id().toString(QUuid::WithoutBraces).toUpper());
+        QVERIFY(!json.contains("error"));
+        QCOMPARE(HistoryStore().items(), store.items());
+    }
+
+    void taskWithoutFilesOrFinishDate()
+    {
+        DownloadTask task(options("https://example.com/b"));
+        task.setStatus(TaskStatus::failed);
+        task.setError(QStringLiteral("It failed."));
+        HistoryStore store;
+        const QDateTime before = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch(), Qt::UTC);
+        store.record(&task);
+        const HistoryItem item = store.items().value(0);
+        QVERIFY(item.date >= before && item.date <= QDateTime::currentDateTimeUtc());
+        QCOMPARE(item.filePath, std::nullopt);
+        QVERIFY(!fileContent().at(0).toObject().contains("filePath"));
+        QVERIFY(!fileContent().at(0).toObject().contains("size"));
+        QCOMPARE(HistoryStore().items(), store.items());
+    }
+
+    void recordingAgainMovesTheEntryToTheFront()
+    {
+        DownloadTask first(options("https://example.com/1"));
+        DownloadTask second(options("https://example.com/1"));
+        HistoryStore store;
+        first.setStatus(TaskStatus::failed);
+        store.record(&first);
+        store.record(&second);
+        first.setStatus(TaskStatus::completed);
+        store.record(&first);
+        QCOMPARE(store.items().size(), 2);
+        QCOMPARE(store.items().at(0).id, first.id());
+        QCOMPARE(store.items().at(0).status, TaskStatus::completed);
+        QCOMPARE(store.items().at(1).id, second.id());
+    }
+
+    void removeAndClearDeleteLogsButNotMedia()
+    {
+        QTemporaryDir media;
+        const QString file = media.filePath("a.mp4");
+        QFile(file).open(QIODevice::WriteOnly);
+        DownloadTask a(options("https://example.com/a"));
+        DownloadTask b(options("https://example.com/b"));
+        DownloadTask c(options("https://example.com/c"));
+        a.apply(ProgressEvents::FinalFile { file });
+        HistoryStore store;
+        for (DownloadTask* task : { &a, &b, &c }) {
+            store.record(task);
+            writeLog(task->id());
+        }
+        const QUuid stranger = QUuid::createUuid();
+        writeLog(stranger);
+        QSignalSpy changed(&store, &HistoryStore::itemsChanged);
+
+        store.remove({ a.id(), stranger });
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(store.items().size(), 2);
+        QCOMPARE(LogManager::shared().read(a.id()), "No log yet.");
+        QCOMPARE(LogManager::shared().read(stranger), "No log yet.");
+        QVERIFY(LogManager::shared().read(b.id()).contains("line"));
+        QVERIFY(QFile::exists(file));
+
+        store.clear();
+        QCOMPARE(store.items(), QList<HistoryItem>());
+        QCOMPARE(fileContent(), QJsonArray());
+        QCOMPARE(LogManager::shared().read(b.id()), "No log yet.");
+        QCOMPARE(LogManager::shared().read(c.id()), "No log yet.");
+        QVERIFY(QFile(HistoryStore::path()).size() > 0);
+    }
+
+    void undecodableFileIsKeptAsideAndReplaced_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("truncated") << QByteArray("[{\"id\":");
+        QTest::newRow("entry without title") << QByteArray(
+            "[{\"id\":\"6F1C3A5E-2B4D-4C8E-9F00-1A2B3C4D5E6F\",\"date\":\"2024-05-01T09:30:00Z\"}]");
+    }
+
+    void undecodableFileIsKeptAsideAndReplaced()
+    {
+        QFETCH(QByteArray, content);
+        {
+            QFile file(HistoryStore::path());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        HistoryStore store;
+        QCOMPARE(store.items(), QList<HistoryItem>());
+        const QStringList copies
+            = QDir(AppPaths::support()).entryList({ "history.json.corrupt-*" }, QDir::Files);
+        QCOMPARE(copies.size(), 1);
+        QFile copy(QDir(AppPaths::support()).filePath(copies.first()));
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), content);
+
+        DownloadTask task(options("https://example.com/new"));
+        store.record(&task);
+        QCOMPARE(HistoryStore().items().size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHistoryStore)
+#include "tst_historystore.moc"
