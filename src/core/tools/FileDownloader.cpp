@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr qint64 readBufferSize = 1 << 20;
+
 QNetworkRequest requestFor(const QUrl& url)
 {
     QNetworkRequest request(url);
@@ -59,6 +61,8 @@ QCoro::Task<std::optional<ToolError>> FileDownloader::download(
             QStringLiteral("Could not write ") + dest + QStringLiteral(": ") + file.errorString());
 
     QNetworkReply* reply = m_network.get(requestFor(url));
+    // Without a limit Qt's network thread buffers as fast as the peer sends.
+    reply->setReadBufferSize(readBufferSize);
     m_reply = reply;
 
     bool stalled = false;
