@@ -6,7 +6,7 @@ TestSessionBus::TestSessionBus()
     m_daemon.setArguments(
         { QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
             QStringLiteral("--print-address=1"), QStringLiteral("--address=unix:dir=") + m_dir.path() });
-    m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_daemon.setStandardErrorFile(QProcess::nullDevice());
     m_daemon.start();
     if (!m_daemon.waitForStarted(30000))
         return;
