@@ -11,7 +11,6 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -69,11 +68,6 @@ QString resolveProgram(const QString& executable, const QString& childPath)
     return QStandardPaths::findExecutable(executable, childPath.split(QLatin1Char(':'), Qt::SkipEmptyParts));
 }
 
-QString errnoText(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 // QProcess prefixes the failing call ("execvp: Permission denied").
 QString launchErrorText(const QString& processError)
 {
@@ -83,10 +77,31 @@ QString launchErrorText(const QString& processError)
     return processError;
 }
 
-void closeBoth(int fds[2])
+// What the child does between fork and exec: async-signal-safe calls only.
+std::function<void()> childSetup(int outWrite, int errWrite, int deathSignal)
 {
-    ::close(fds[0]);
-    ::close(fds[1]);
+    const pid_t parent = ::getpid();
+    return [=] {
+        ::dup2(outWrite, STDOUT_FILENO);
+        ::dup2(errWrite, STDERR_FILENO);
+        // A program started in the background by a script inherits SIGINT
+        // ignored; the child must still stop on SIGINT and SIGTERM.
+        struct sigaction byDefault { };
+        byDefault.sa_handler = SIG_DFL;
+        sigemptyset(&byDefault.sa_mask);
+        ::sigaction(SIGINT, &byDefault, nullptr);
+        ::sigaction(SIGTERM, &byDefault, nullptr);
+        sigset_t stopSignals;
+        sigemptyset(&stopSignals);
+        sigaddset(&stopSignals, SIGINT);
+        sigaddset(&stopSignals, SIGTERM);
+        ::sigprocmask(SIG_UNBLOCK, &stopSignals, nullptr);
+        if (deathSignal != 0) {
+            ::prctl(PR_SET_PDEATHSIG, deathSignal);
+            if (::getppid() != parent) // the parent died before prctl took effect
+                ::kill(::getpid(), deathSignal);
+        }
+    };
 }
 
 } // namespace
@@ -137,79 +152,58 @@ std::optional<QString> ManagedProcess::start()
 {
     Q_ASSERT_X(
         m_process.state() == QProcess::NotRunning && !m_exited, "ManagedProcess::start", "started twice");
-    const QMap<QString, QString> environment = ProcessRunner::baseEnvironment();
-    const std::optional<QString> error = [&]() -> std::optional<QString> {
-        const QString program = resolveProgram(m_executable, environment.value(QStringLiteral("PATH")));
-        if (program.isEmpty())
-            return errnoText(ENOENT);
-        if (::access(QFile::encodeName(program).constData(), X_OK) != 0)
-            return errnoText(errno);
-
-        int outFds[2];
-        int errFds[2];
-        if (::pipe2(outFds, O_CLOEXEC) != 0)
-            return errnoText(errno);
-        if (::pipe2(errFds, O_CLOEXEC) != 0) {
-            const int pipeError = errno;
-            closeBoth(outFds);
-            return errnoText(pipeError);
-        }
-
-        QProcessEnvironment childEnvironment;
-        for (auto it = environment.cbegin(); it != environment.cend(); ++it)
-            childEnvironment.insert(it.key(), it.value());
-        m_process.setProgram(program);
-        m_process.setArguments(m_arguments);
-        m_process.setProcessEnvironment(childEnvironment);
-        m_process.setStandardInputFile(QProcess::nullDevice());
-        // Our own pipes replace QProcess's: they stay readable after the child
-        // exits, so output can be drained until end of file.
-        m_process.setStandardOutputFile(QProcess::nullDevice());
-        m_process.setStandardErrorFile(QProcess::nullDevice());
-        const int outWrite = outFds[1];
-        const int errWrite = errFds[1];
-        const int deathSignal = m_deathSignal;
-        const pid_t parent = ::getpid();
-        // Runs in the child between fork and exec: async-signal-safe calls only.
-        m_process.setChildProcessModifier([=] {
-            ::dup2(outWrite, STDOUT_FILENO);
-            ::dup2(errWrite, STDERR_FILENO);
-            // A program started in the background by a script inherits SIGINT
-            // ignored; the child must still stop on SIGINT and SIGTERM.
-            struct sigaction byDefault { };
-            byDefault.sa_handler = SIG_DFL;
-            sigemptyset(&byDefault.sa_mask);
-            ::sigaction(SIGINT, &byDefault, nullptr);
-            ::sigaction(SIGTERM, &byDefault, nullptr);
-            sigset_t stopSignals;
-            sigemptyset(&stopSignals);
-            sigaddset(&stopSignals, SIGINT);
-            sigaddset(&stopSignals, SIGTERM);
-            ::sigprocmask(SIG_UNBLOCK, &stopSignals, nullptr);
-            if (deathSignal != 0) {
-                ::prctl(PR_SET_PDEATHSIG, deathSignal);
-                if (::getppid() != parent) // the parent died before prctl took effect
-                    ::kill(::getpid(), deathSignal);
-            }
-        });
-
-        m_process.start();
-        const bool started = m_process.waitForStarted();
-        ::close(outWrite);
-        ::close(errWrite);
-        if (!started) {
-            ::close(outFds[0]);
-            ::close(errFds[0]);
-            return launchErrorText(m_process.errorString());
-        }
-        attach(*m_out, outFds[0]);
-        attach(*m_err, errFds[0]);
-        return std::nullopt;
-    }();
+    const std::optional<QString> error = launch();
     // A process that never ran counts as finished, so a wait() cannot hang.
     if (error)
         m_finished = true;
     return error;
+}
+
+std::optional<QString> ManagedProcess::launch()
+{
+    const QMap<QString, QString> environment = ProcessRunner::baseEnvironment();
+    const QString program = resolveProgram(m_executable, environment.value(QStringLiteral("PATH")));
+    if (program.isEmpty())
+        return qt_error_string(ENOENT);
+    if (::access(QFile::encodeName(program).constData(), X_OK) != 0)
+        return qt_error_string(errno);
+
+    int outFds[2];
+    int errFds[2];
+    if (::pipe2(outFds, O_CLOEXEC) != 0)
+        return qt_error_string(errno);
+    if (::pipe2(errFds, O_CLOEXEC) != 0) {
+        const int pipeError = errno;
+        ::close(outFds[0]);
+        ::close(outFds[1]);
+        return qt_error_string(pipeError);
+    }
+
+    QProcessEnvironment childEnvironment;
+    for (auto it = environment.cbegin(); it != environment.cend(); ++it)
+        childEnvironment.insert(it.key(), it.value());
+    m_process.setProgram(program);
+    m_process.setArguments(m_arguments);
+    m_process.setProcessEnvironment(childEnvironment);
+    m_process.setStandardInputFile(QProcess::nullDevice());
+    // Our own pipes replace QProcess's: they stay readable after the child
+    // exits, so output can be drained until end of file.
+    m_process.setStandardOutputFile(QProcess::nullDevice());
+    m_process.setStandardErrorFile(QProcess::nullDevice());
+    m_process.setChildProcessModifier(childSetup(outFds[1], errFds[1], m_deathSignal));
+
+    m_process.start();
+    const bool started = m_process.waitForStarted();
+    ::close(outFds[1]);
+    ::close(errFds[1]);
+    if (!started) {
+        ::close(outFds[0]);
+        ::close(errFds[0]);
+        return launchErrorText(m_process.errorString());
+    }
+    attach(*m_out, outFds[0]);
+    attach(*m_err, errFds[0]);
+    return std::nullopt;
 }
 
 QCoro::Task<int> ManagedProcess::wait()

@@ -102,6 +102,7 @@ private:
     };
     class WaitAwaiter;
 
+    std::optional<QString> launch();
     void attach(Stream& stream, int fd);
     void readAvailable(Stream& stream);
     void deliver(Stream& stream, QByteArrayView bytes);
