@@ -11,10 +11,15 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonValue>
+#include <QPromise>
+#include <QThreadPool>
 
 #include <cmath>
 #include <initializer_list>
 #include <limits>
+#include <memory>
+
+#include <qcoro/qcorofuture.h>
 
 namespace {
 
@@ -152,6 +157,23 @@ QString errorText(const QString& stdErr)
     return stdErr;
 }
 
+// The document of a long playlist runs to tens of megabytes and takes a
+// fifth of a second to read for 50,000 entries: too long to hold up the
+// user interface, so it is read on a worker thread.
+QFuture<std::optional<MediaInfo>> readInBackground(const QString& output, const QString& link)
+{
+    auto promise = std::make_shared<QPromise<std::optional<MediaInfo>>>();
+    QFuture<std::optional<MediaInfo>> future = promise->future();
+    promise->start();
+    QThreadPool::globalInstance()->start([promise, output, link] {
+        const QJsonDocument document = QJsonDocument::fromJson(output.toUtf8());
+        promise->addResult(document.isObject() ? std::optional(FormatManager::parse(document.object(), link))
+                                               : std::nullopt);
+        promise->finish();
+    });
+    return future;
+}
+
 } // namespace
 
 namespace FormatManager {
@@ -188,9 +210,10 @@ QCoro::Task<std::variant<MediaInfo, InfoError>> discover(
         co_return InfoError { QStringLiteral(
             "Timed out while contacting the site. Check your connection and try again.") };
     if (result.status == 0) {
-        const QJsonDocument document = QJsonDocument::fromJson(result.stdOut.toUtf8());
-        if (document.isObject())
-            co_return parse(document.object(), address);
+        auto reading = readInBackground(result.stdOut, address);
+        std::optional<MediaInfo> info = co_await reading;
+        if (info)
+            co_return std::move(*info);
     }
     appLog(QStringLiteral("info error: ") + result.stdErr);
     co_return InfoError { ErrorInterpreter::explain(errorText(result.stdErr), result.status) };
