@@ -1,0 +1,151 @@
+// Figures of the download engine's bookkeeping: enqueuing 1,000 tasks in one
+// go (time and bytes written), loading a queue of 1,000 and a history of
+// 10,000 entries, and progress events applied per second with an observer.
+#include "AppPaths.h"
+#include "DownloadManager.h"
+#include "DownloadTask.h"
+#include "HistoryStore.h"
+#include "JsonArrayFile.h"
+#include "LogManager.h"
+#include "QueueFile.h"
+#include "SettingsStore.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+// Bytes this process has handed to write() so far (/proc/self/io "wchar").
+qint64 bytesWritten()
+{
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : io.readAll().split('\n')) {
+        if (line.startsWith("wchar:"))
+            return line.mid(6).trimmed().toLongLong();
+    }
+    return -1;
+}
+
+DownloadOptions sampleOptions(int n)
+{
+    DownloadOptions o;
+    o.url = QStringLiteral("https://www.example.com/watch?v=%1").arg(n, 11, 10, QLatin1Char('0'));
+    o.title = QStringLiteral("A fairly ordinary video title number %1").arg(n);
+    o.uploader = QStringLiteral("Some Channel");
+    o.thumbnail = QStringLiteral("https://i.example.com/vi/%1/hqdefault.jpg").arg(n);
+    o.formatSelector = QStringLiteral("bv*[height<=1080]+ba/b[height<=1080]");
+    o.container = QStringLiteral("mp4");
+    o.folder = QStringLiteral("/home/user/Downloads");
+    o.outputTemplate = QStringLiteral("%(title)s [%(id)s].%(ext)s");
+    o.presetName = QStringLiteral("1080p");
+    return o;
+}
+
+void enqueueThousand()
+{
+    HistoryStore history;
+    DownloadManager manager(&history);
+    LogManager::shared().read(QUuid()); // let earlier log writes finish
+    const qint64 writtenBefore = bytesWritten();
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < 1000; ++i)
+        manager.enqueue(sampleOptions(i));
+    const qint64 enqueueMs = timer.elapsed();
+    QCoreApplication::processEvents(); // the one coalesced save
+    const qint64 totalMs = timer.elapsed();
+    LogManager::shared().read(QUuid()); // the "Queued:" lines are written too
+    const qint64 written = bytesWritten() - writtenBefore;
+    std::printf("enqueue 1,000 tasks: %lld ms for the calls, %lld ms including the queue save\n",
+        static_cast<long long>(enqueueMs), static_cast<long long>(totalMs));
+    std::printf("  queue file %lld bytes; bytes written in all (queue file and 1,000 task logs): %lld\n",
+        static_cast<long long>(QFileInfo(QueueFile::path()).size()), static_cast<long long>(written));
+}
+
+void loadQueueAndHistory()
+{
+    QElapsedTimer timer;
+    timer.start();
+    {
+        HistoryStore history;
+        DownloadManager manager(&history);
+        std::printf("load a queue of %lld tasks: %lld ms\n", static_cast<long long>(manager.tasks().size()),
+            static_cast<long long>(timer.elapsed()));
+    }
+
+    QJsonArray entries;
+    for (int i = 0; i < 10'000; ++i) {
+        HistoryItem item;
+        item.id = QUuid::createUuid();
+        item.options = sampleOptions(i);
+        item.title = item.options.title;
+        item.thumbnail = item.options.thumbnail;
+        item.date = QDateTime::currentDateTimeUtc();
+        item.filePath = item.options.folder + QStringLiteral("/") + item.title + QStringLiteral(".mp4");
+        item.folder = item.options.folder;
+        item.sourceURL = item.options.url;
+        item.size = 123'456'789;
+        entries.append(toJson(item));
+    }
+    JsonArrayFile::write(HistoryStore::path(), entries);
+    timer.restart();
+    const HistoryStore history;
+    std::printf("load a history of %lld entries (%lld bytes): %lld ms\n",
+        static_cast<long long>(history.items().size()),
+        static_cast<long long>(QFileInfo(HistoryStore::path()).size()),
+        static_cast<long long>(timer.elapsed()));
+}
+
+void applyEvents()
+{
+    DownloadOptions options = sampleOptions(0);
+    DownloadTask task(options);
+    qint64 notifications = 0;
+    const auto observe = [&] { ++notifications; };
+    QObject::connect(&task, &DownloadTask::progressChanged, observe);
+    QObject::connect(&task, &DownloadTask::currentBytesChanged, observe);
+    QObject::connect(&task, &DownloadTask::speedChanged, observe);
+    QObject::connect(&task, &DownloadTask::etaChanged, observe);
+    QObject::connect(&task, &DownloadTask::stageChanged, observe);
+    QObject::connect(&task, &DownloadTask::statusChanged, observe);
+
+    constexpr int events = 2'000'000;
+    constexpr qint64 streamSize = 1'000'000'000;
+    const QString video = QStringLiteral("/home/user/Downloads/video.f137.mp4");
+    const QString audio = QStringLiteral("/home/user/Downloads/video.f140.m4a");
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < events; ++i) {
+        const bool second = i >= events / 2;
+        const qint64 downloaded = (i % (events / 2)) * (streamSize / (events / 2));
+        task.apply(ProgressEvents::Progress {
+            downloaded, streamSize, 1.5e6 + i, 600 - i / 4000, second ? audio : video });
+    }
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    std::printf("apply %d progress events with an observer: %.0f events/s (%lld notifications, final "
+                "progress %.3f)\n",
+        events, events / seconds, static_cast<long long>(notifications), task.progress());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
+    QCoreApplication app(argc, argv);
+    SettingsStore::registerDefaults();
+    enqueueThousand();
+    loadQueueAndHistory();
+    applyEvents();
+    return 0;
+}
