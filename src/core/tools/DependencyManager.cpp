@@ -1,20 +1,38 @@
 #include "DependencyManager.h"
 
 #include "ArchiveExtractor.h"
+#include "DenoManager.h"
+#include "DiagnosticsReport.h"
+#include "EJSManager.h"
+#include "FFmpegManager.h"
 #include "FileDownloader.h"
+#include "Formatting.h"
 #include "LogManager.h"
 #include "ProcessRunner.h"
+#include "ReleaseTag.h"
+#include "SettingsStore.h"
 #include "ToolManifest.h"
 #include "ToolSources.h"
 #include "VersionProbe.h"
+#include "YTDLPManager.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
 #include <QPointer>
+#include <QStorageInfo>
+#include <QSysInfo>
 #include <QUuid>
 
+#include <QCoroNetworkReply>
+
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -118,7 +136,7 @@ QCoro::Task<> DependencyManager::install(QList<Tool> tools, bool quietPhase)
         const Tool tool = tools.at(i);
         const QString name = rawValue(tool);
         setCurrent(QStringLiteral("Installing %1 (%2/%3)").arg(name).arg(i + 1).arg(count));
-        const bool wasInstalled = std::holds_alternative<ComponentStatuses::Installed>(state(tool).status);
+        const bool wasInstalled = isInstalled(tool);
         setStatus(tool, ComponentStatuses::Working { QStringLiteral("Downloading…") });
         setProgress(tool, 0);
 
@@ -314,4 +332,264 @@ void DependencyManager::setProgress(Tool tool, double progress)
 void DependencyManager::log(const QString& line) const
 {
     LogManager::shared().append(line, LogManager::shared().appLogPath());
+}
+
+double DependencyManager::overall() const
+{
+    double sum = 0;
+    for (Tool tool : allTools())
+        sum += isInstalled(tool) ? 1.0 : state(tool).progress;
+    return sum / 5.0;
+}
+
+QString DependencyManager::report() const
+{
+    return DiagnosticsReport::text(m_diagnostics, QDateTime::currentDateTimeUtc(), toolsDirectory());
+}
+
+QCoro::Task<> DependencyManager::bootstrap()
+{
+    if (m_busy)
+        co_return;
+    QPointer<DependencyManager> self(this);
+    setBusy(true);
+    setPhase(Phase::checking);
+    setCurrent(QStringLiteral("Checking installed tools…"));
+    QList<Tool> missing;
+    for (Tool tool : installableTools()) {
+        auto probing = validate(tool);
+        const std::optional<QString> version = co_await std::move(probing);
+        if (!self)
+            co_return;
+        if (version) {
+            setState(tool, { ComponentStatuses::Installed {}, 1.0, version, std::nullopt });
+        } else {
+            setState(tool, ComponentState {});
+            missing.append(tool);
+        }
+    }
+    if (!missing.isEmpty()) {
+        auto installing = install(missing, false);
+        co_await std::move(installing);
+        if (!self)
+            co_return;
+    }
+    auto verifying = finishVerification();
+    co_await std::move(verifying);
+    if (self)
+        setBusy(false);
+}
+
+QCoro::Task<> DependencyManager::finishVerification()
+{
+    QPointer<DependencyManager> self(this);
+    auto checking = EJSManager::status();
+    const CheckResult ejs = co_await std::move(checking);
+    if (!self)
+        co_return;
+    setEjsDetail(ejs.second);
+    if (ejs.first)
+        setState(Tool::ejs, { ComponentStatuses::Installed {}, 1.0, QStringLiteral("ready"), std::nullopt });
+    else
+        setState(Tool::ejs, { ComponentStatuses::Failed { ejs.second }, 1.0, std::nullopt, std::nullopt });
+
+    setCurrent(QStringLiteral("Running smoke tests…"));
+    auto testing = YTDLPManager::smokeTest();
+    const CheckResult smoke = co_await std::move(testing);
+    if (!self)
+        co_return;
+    if (!smoke.first)
+        setStatus(
+            Tool::ytdlp, ComponentStatuses::Failed { QStringLiteral("Smoke test failed: ") + smoke.second });
+
+    const QList<Tool> tools = allTools();
+    const bool ready = std::all_of(tools.begin(), tools.end(), [this](Tool t) { return isInstalled(t); });
+    setPhase(ready ? Phase::ready : Phase::failed);
+    setCurrent(ready ? QStringLiteral("All tools ready") : QStringLiteral("Some tools need attention"));
+    log(QStringLiteral("Dependency verification: ready=")
+        + (ready ? QStringLiteral("true") : QStringLiteral("false")));
+}
+
+QCoro::Task<> DependencyManager::runDiagnostics()
+{
+    QPointer<DependencyManager> self(this);
+    setRunningDiagnostics(true);
+    QList<DiagnosticItem> rows;
+    const auto row = [&rows](const QString& name, bool ok, const QString& detail) {
+        rows.append({ QUuid::createUuid(), name, ok, detail });
+    };
+#ifdef Q_OS_MACOS
+    row(QStringLiteral("macOS"), true, QSysInfo::prettyProductName());
+#else
+    row(QStringLiteral("Linux"), true,
+        QSysInfo::prettyProductName() + QStringLiteral(", kernel ") + QSysInfo::kernelVersion());
+#endif
+    row(QStringLiteral("Architecture"), true, displayText(currentArchitecture()));
+
+    for (Tool tool : installableTools()) {
+        auto probing = validate(tool);
+        const std::optional<QString> version = co_await std::move(probing);
+        if (!self)
+            co_return;
+        if (version) {
+            ComponentState next = state(tool);
+            next.version = version;
+            setState(tool, next);
+            row(rawValue(tool), true, *version + QStringLiteral(" — ") + toolPath(tool));
+        } else {
+            row(rawValue(tool), false, QStringLiteral("Missing or not working — ") + toolPath(tool));
+        }
+    }
+
+    auto checking = EJSManager::status();
+    const CheckResult ejs = co_await std::move(checking);
+    if (!self)
+        co_return;
+    setEjsDetail(ejs.second);
+    row(rawValue(Tool::ejs), ejs.first, ejs.second);
+
+    if (QFileInfo::exists(toolPath(Tool::ytdlp))) {
+        auto ytdlp = YTDLPManager::smokeTest();
+        const CheckResult ytdlpResult = co_await std::move(ytdlp);
+        row(QStringLiteral("yt-dlp smoke test"), ytdlpResult.first, ytdlpResult.second);
+        auto ffmpeg = FFmpegManager::smokeTest();
+        const CheckResult ffmpegResult = co_await std::move(ffmpeg);
+        row(QStringLiteral("FFmpeg smoke test"), ffmpegResult.first, ffmpegResult.second);
+        auto deno = DenoManager::smokeTest();
+        const CheckResult denoResult = co_await std::move(deno);
+        row(QStringLiteral("Deno smoke test"), denoResult.first, denoResult.second);
+        if (!self)
+            co_return;
+    }
+
+    const QStorageInfo volume(QDir::homePath());
+    const qint64 free = volume.isValid() ? volume.bytesAvailable() : -1;
+    if (free >= 0)
+        row(QStringLiteral("Free disk space"), free > 1000000000,
+            free < 1 ? QStringLiteral("—") : formatBytes(free));
+
+    setDiagnostics(rows);
+    setRunningDiagnostics(false);
+}
+
+QCoro::Task<> DependencyManager::repair()
+{
+    if (m_busy)
+        co_return;
+    QPointer<DependencyManager> self(this);
+    setBusy(true);
+    setPhase(Phase::installing);
+    auto installing = install(installableTools(), false);
+    co_await std::move(installing);
+    if (!self)
+        co_return;
+    auto verifying = finishVerification();
+    co_await std::move(verifying);
+    if (self)
+        setBusy(false);
+}
+
+QCoro::Task<std::optional<QString>> DependencyManager::latestTag(QUrl url)
+{
+    if (!m_network)
+        m_network = new QNetworkAccessManager(this);
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArrayLiteral("Klipwell/1.0"));
+    request.setTransferTimeout(15000);
+    QNetworkReply* reply = m_network->get(request);
+    auto finished = qCoro(reply).waitForFinished();
+    co_await std::move(finished);
+    reply->deleteLater();
+    if (reply->error() != QNetworkReply::NoError && reply->error() < QNetworkReply::ContentAccessDenied)
+        co_return std::nullopt; // a transport failure; HTTP error bodies are still read
+    const QJsonValue tag
+        = QJsonDocument::fromJson(reply->readAll()).object().value(QStringLiteral("tag_name"));
+    if (!tag.isString())
+        co_return std::nullopt;
+    co_return tag.toString();
+}
+
+QCoro::Task<> DependencyManager::updateTools()
+{
+    if (m_busy)
+        co_return;
+    QPointer<DependencyManager> self(this);
+    setBusy(true);
+    QList<Tool> outdated;
+    const QList<std::pair<Tool, QUrl>> endpoints { { Tool::ytdlp, YTDLPManager::latestAPI() },
+        { Tool::deno, DenoManager::latestAPI() } };
+    for (const auto& [tool, endpoint] : endpoints) {
+        auto asking = latestTag(endpoint);
+        const std::optional<QString> tag = co_await std::move(asking);
+        if (!self)
+            co_return;
+        if (!tag)
+            continue;
+        ComponentState next = state(tool);
+        next.latest = tag;
+        setState(tool, next);
+        if (ReleaseTag::isNewer(*tag, next.version))
+            outdated.append(tool);
+    }
+    SettingsStore::set(QStringLiteral("lastUpdateCheck"), QDateTime::currentDateTimeUtc());
+    if (!outdated.isEmpty()) {
+        auto installing = install(outdated, true);
+        co_await std::move(installing);
+        if (!self)
+            co_return;
+    }
+    auto verifying = finishVerification();
+    co_await std::move(verifying);
+    if (self)
+        setBusy(false);
+}
+
+QCoro::Task<> DependencyManager::autoUpdateIfDue()
+{
+    if (!SettingsStore::boolean(QStringLiteral("autoUpdateTools")) || m_phase != Phase::ready)
+        co_return;
+    const std::optional<QDateTime> last = SettingsStore::date(QStringLiteral("lastUpdateCheck"));
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    // A check dated in the future comes from a wrong clock and must not block updates for good.
+    if (last && *last <= now && last->secsTo(now) < 86400)
+        co_return;
+    auto updating = updateTools();
+    co_await std::move(updating);
+}
+
+bool DependencyManager::isInstalled(Tool tool) const
+{
+    return std::holds_alternative<ComponentStatuses::Installed>(state(tool).status);
+}
+
+void DependencyManager::setBusy(bool busy)
+{
+    if (m_busy == busy)
+        return;
+    m_busy = busy;
+    emit busyChanged();
+}
+
+void DependencyManager::setEjsDetail(const QString& detail)
+{
+    if (m_ejsDetail == detail)
+        return;
+    m_ejsDetail = detail;
+    emit ejsDetailChanged();
+}
+
+void DependencyManager::setRunningDiagnostics(bool running)
+{
+    if (m_runningDiagnostics == running)
+        return;
+    m_runningDiagnostics = running;
+    emit runningDiagnosticsChanged();
+}
+
+void DependencyManager::setDiagnostics(const QList<DiagnosticItem>& rows)
+{
+    if (m_diagnostics == rows)
+        return;
+    m_diagnostics = rows;
+    emit diagnosticsChanged();
 }

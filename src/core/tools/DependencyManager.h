@@ -13,10 +13,13 @@
 #include <QMap>
 #include <QObject>
 #include <QString>
+#include <QUrl>
 
 #include <chrono>
 #include <optional>
 #include <variant>
+
+class QNetworkAccessManager;
 
 using ComponentStates = QMap<Tool, ComponentState>;
 
@@ -55,6 +58,27 @@ public:
 
     // Writes the manifest atomically; failures are ignored.
     void saveManifest();
+    // Set-up progress: installed tools count whole, the others by their progress.
+    double overall() const;
+    // The last diagnostics as plain text for the clipboard.
+    QString report() const;
+
+    // The start-up check: probes every tool, installs the missing ones and
+    // verifies. Does nothing while another check, repair or update runs.
+    QCoro::Task<> bootstrap();
+    // Challenge-solver check, yt-dlp smoke test and the final phase.
+    QCoro::Task<> finishVerification();
+    // Replaces the diagnostics with a fresh health report.
+    QCoro::Task<> runDiagnostics();
+    // Downloads every tool again, working or not, and verifies.
+    QCoro::Task<> repair();
+    // Re-installs yt-dlp and Deno when their newest release is newer, and verifies.
+    QCoro::Task<> updateTools();
+    // Runs updateTools when automatic updates are on, the tools are ready and
+    // the last check is a day old.
+    QCoro::Task<> autoUpdateIfDue();
+    // "tag_name" of a release-metadata endpoint; none on any failure.
+    QCoro::Task<std::optional<QString>> latestTag(QUrl url);
 
     // Installs the tools one after another (ejs is skipped). Never fails: each
     // tool ends installed or failed with its message. Unless quietPhase, it
@@ -86,6 +110,11 @@ private:
     void setState(Tool tool, const ComponentState& state);
     void setStatus(Tool tool, const ComponentStatus& status);
     void setProgress(Tool tool, double progress);
+    void setBusy(bool busy);
+    void setEjsDetail(const QString& detail);
+    void setRunningDiagnostics(bool running);
+    void setDiagnostics(const QList<DiagnosticItem>& rows);
+    bool isInstalled(Tool tool) const;
     void log(const QString& line) const;
     // One source: download, unpack, validate, move into place. Gives the version.
     QCoro::Task<std::variant<QString, ToolError>> installFrom(ToolSpec spec, QUrl url, QString workDir);
@@ -99,4 +128,5 @@ private:
     QString m_ejsDetail;
     QMap<QString, ManifestEntry> m_manifest;
     std::chrono::milliseconds m_stallTimeout = std::chrono::seconds(60);
+    QNetworkAccessManager* m_network = nullptr; // created on first use
 };

@@ -1,5 +1,7 @@
 #include "VersionProbe.h"
 
+#include "ToolOutput.h"
+
 #include <QStringList>
 
 namespace VersionProbe {
@@ -8,20 +10,8 @@ namespace {
 
 QString firstLine(const QString& output)
 {
-    const QStringList lines = output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList lines = ToolOutput::lines(output);
     return lines.isEmpty() ? QString() : lines.first();
-}
-
-QString trimSpacesAndTabs(const QString& text)
-{
-    const auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && blank(text.at(begin)))
-        ++begin;
-    while (end > begin && blank(text.at(end - 1)))
-        --end;
-    return text.mid(begin, end - begin);
 }
 
 } // namespace
@@ -39,7 +29,7 @@ std::optional<QString> parse(Tool tool, const QString& output)
         return std::nullopt;
     }
     case Tool::ytdlp: {
-        const QString version = trimSpacesAndTabs(line);
+        const QString version = ToolOutput::trimSpacesAndTabs(line);
         return version.isEmpty() ? std::nullopt : std::optional(version);
     }
     case Tool::deno: {

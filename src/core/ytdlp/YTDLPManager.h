@@ -1,10 +1,12 @@
 #pragma once
 
+#include "CheckResult.h"
 #include "CpuArchitecture.h"
 #include "DownloadOptions.h"
 #include "SplitArguments.h"
 #include "ToolSpec.h"
 
+#include <QCoroTask>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -31,5 +33,9 @@ ToolSpec spec();
 ToolSpec spec(CpuArchitecture arch);
 // Release-metadata endpoint of the newest yt-dlp release.
 QUrl latestAPI();
+// Lists the extractors of the yt-dlp in the tools folder (or executable); more
+// than 100 means it works.
+QCoro::Task<CheckResult> smokeTest();
+QCoro::Task<CheckResult> smokeTest(QString executable, double timeoutSeconds);
 
 } // namespace YTDLPManager
