@@ -89,53 +89,6 @@ private slots:
 
     void cleanup() { QCOMPARE(workFolders(), QStringList()); }
 
-    void firstInstallFromAnEmptyToolsFolder()
-    {
-        if (!m_mirror->serveDeno())
-            QSKIP("No Deno in the test assets; scripts/test installs it.");
-        DependencyManager manager;
-        QList<ComponentStatus> ffmpegSteps;
-        connect(&manager, &DependencyManager::statesChanged, this, [&] {
-            const ComponentStatus status = manager.state(Tool::ffmpeg).status;
-            if (status != ComponentStatus() && (ffmpegSteps.isEmpty() || ffmpegSteps.last() != status))
-                ffmpegSteps.append(status);
-        });
-        QStringList currentTexts;
-        connect(
-            &manager, &DependencyManager::currentChanged, this, [&] { currentTexts << manager.current(); });
-
-        install(manager, allTools());
-
-        QCOMPARE(manager.phase(), Phase::checking);
-        QCOMPARE(currentTexts,
-            QStringList({ "Installing yt-dlp (1/4)", "Installing FFmpeg (2/4)", "Installing ffprobe (3/4)",
-                "Installing Deno (4/4)" }));
-        QCOMPARE(ffmpegSteps,
-            QList<ComponentStatus>({ Working { "Downloading…" }, Working { "Downloading 127.0.0.1…" },
-                Working { "Extracting…" }, Working { "Validating…" }, Installed {} }));
-        const QMap<Tool, QString> versions { { Tool::ytdlp, "^\\d{4}\\.\\d\\d\\.\\d\\d$" },
-            { Tool::ffmpeg, "^5\\.1\\." }, { Tool::ffprobe, "^5\\.1\\." },
-            { Tool::deno, "^\\d+\\.\\d+\\.\\d+$" } };
-        const QMap<QString, ManifestEntry> manifest = ToolManifest::load(ToolManifest::path());
-        for (auto it = versions.begin(); it != versions.end(); ++it) {
-            const ComponentState state = manager.state(it.key());
-            QCOMPARE(state.status, ComponentStatus(Installed {}));
-            QCOMPARE(state.progress, 1.0);
-            QVERIFY2(state.version && state.version->contains(QRegularExpression(it.value())),
-                qPrintable(state.version.value_or("none")));
-            QCOMPARE(QFileInfo(toolPath(it.key())).permissions() & 0x7777, QFileDevice::Permissions(0x7755));
-            const ManifestEntry entry = manifest.value(rawValue(it.key()));
-            QCOMPARE(entry.version, *state.version);
-            QCOMPARE(entry.source, ToolSources::spec(it.key())->urls.first().toString(QUrl::FullyEncoded));
-            QVERIFY(qAbs(entry.installedAt.secsTo(QDateTime::currentDateTimeUtc())) < 600);
-        }
-        QCOMPARE(manager.state(Tool::ejs), ComponentState {});
-        QCOMPARE(readFile(toolPath(Tool::deno)).size(), QFileInfo(ToolMirror::denoBinary()).size());
-        QCOMPARE(appLog(), QStringList());
-        // The next start reads the same record back.
-        QCOMPARE(DependencyManager().manifest(), manifest);
-    }
-
     void sourceFaults_data()
     {
         QTest::addColumn<Tool>("tool");

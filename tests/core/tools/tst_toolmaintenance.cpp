@@ -2,11 +2,14 @@
 #include "LogManager.h"
 #include "SettingsStore.h"
 #include "TestHttpServer.h"
+#include "ToolManifest.h"
 #include "ToolMirror.h"
+#include "ToolSources.h"
 
 #include <QCoroTask>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -15,7 +18,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-Q_DECLARE_METATYPE(Tool)
+using Working = ComponentStatuses::Working;
 
 namespace {
 
@@ -83,6 +86,12 @@ private slots:
         DependencyManager manager;
         QStringList texts;
         connect(&manager, &DependencyManager::currentChanged, this, [&] { texts << manager.current(); });
+        QList<ComponentStatus> ffmpegSteps;
+        connect(&manager, &DependencyManager::statesChanged, this, [&] {
+            const ComponentStatus status = manager.state(Tool::ffmpeg).status;
+            if (ffmpegSteps.isEmpty() || ffmpegSteps.last() != status)
+                ffmpegSteps.append(status);
+        });
 
         auto first = manager.bootstrap();
         QVERIFY(manager.busy());
@@ -98,6 +107,27 @@ private slots:
         QCOMPARE(downloads(), 4);
         QCOMPARE(manager.phase(), Phase::ready);
         QVERIFY(!manager.busy());
+        QCOMPARE(ffmpegSteps,
+            QList<ComponentStatus>({ ComponentStatuses::Unknown {}, Working { "Downloading…" },
+                Working { "Downloading 127.0.0.1…" }, Working { "Extracting…" }, Working { "Validating…" },
+                ComponentStatuses::Installed {} }));
+        const QMap<Tool, QString> versions { { Tool::ytdlp, "^\\d{4}\\.\\d\\d\\.\\d\\d$" },
+            { Tool::ffmpeg, "^5\\.1\\." }, { Tool::ffprobe, "^5\\.1\\." },
+            { Tool::deno, "^\\d+\\.\\d+\\.\\d+$" } };
+        const QMap<QString, ManifestEntry> manifest = ToolManifest::load(ToolManifest::path());
+        for (auto it = versions.begin(); it != versions.end(); ++it) {
+            const ComponentState state = manager.state(it.key());
+            QCOMPARE(state.status, ComponentStatus(ComponentStatuses::Installed {}));
+            QVERIFY2(state.version && state.version->contains(QRegularExpression(it.value())),
+                qPrintable(state.version.value_or("none")));
+            QCOMPARE(QFileInfo(toolPath(it.key())).permissions() & 0x7777, QFileDevice::Permissions(0x7755));
+            const ManifestEntry entry = manifest.value(rawValue(it.key()));
+            QCOMPARE(entry.version, *state.version);
+            QCOMPARE(entry.source, ToolSources::spec(it.key())->urls.first().toString(QUrl::FullyEncoded));
+            QVERIFY(qAbs(entry.installedAt.secsTo(QDateTime::currentDateTimeUtc())) < 600);
+        }
+        QCOMPARE(DependencyManager().manifest(), manifest); // read back at the next start
+        QCOMPARE(QDir(m_scratch.path()).entryList({ "kw-*" }, QDir::AllEntries), QStringList());
         QCOMPARE(manager.overall(), 1.0);
         QCOMPARE(manager.state(Tool::ejs),
             (ComponentState { ComponentStatuses::Installed {}, 1.0, QStringLiteral("ready"), std::nullopt }));
