@@ -52,8 +52,10 @@ FileDownloader::FileDownloader(std::chrono::milliseconds stallTimeout)
 }
 
 QCoro::Task<std::optional<ToolError>> FileDownloader::download(
-    const QUrl& url, const QString& dest, std::function<void(double)> onProgress)
+    const QUrl& url, const QString& destination, std::function<void(double)> onProgress)
 {
+    // The caller's references may not outlive the first suspension.
+    const QString dest = destination;
     QSaveFile file(dest);
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
