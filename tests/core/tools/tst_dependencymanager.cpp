@@ -184,6 +184,7 @@ private slots:
         if (message.isEmpty()) {
             QCOMPARE(state.status, ComponentStatus(Installed {}));
             QCOMPARE(manager.phase(), Phase::failed); // the other tools are still missing
+            QCOMPARE(manager.overall(), 0.2);
             const QString used = fault == "first404" ? second : first;
             QCOMPARE(manager.manifest().value(name).source, m_server->url(used).toString(QUrl::FullyEncoded));
         } else {
