@@ -3,10 +3,13 @@
 #include "AppPaths.h"
 #include "DownloadTask.h"
 #include "ErrorInterpreter.h"
+#include "FakeNotificationServer.h"
 #include "HistoryStore.h"
 #include "LogManager.h"
+#include "NotificationManager.h"
 #include "QueueFile.h"
 #include "SettingsStore.h"
+#include "TestSessionBus.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -33,6 +36,8 @@ class TestDownloadManager : public QObject {
     Q_OBJECT
 
 private:
+    std::unique_ptr<TestSessionBus> m_bus;
+    std::unique_ptr<FakeNotificationServer> m_notifications;
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_folder;
     std::unique_ptr<HistoryStore> m_history;
@@ -76,7 +81,23 @@ private:
     QString log(const DownloadTask* task) const { return LogManager::shared().read(task->id()); }
 
 private slots:
-    void initTestCase() { SettingsStore::registerDefaults(); }
+    void initTestCase()
+    {
+        SettingsStore::registerDefaults();
+        m_bus = std::make_unique<TestSessionBus>();
+        QVERIFY2(!m_bus->address().isEmpty(), "dbus-daemon did not start");
+        m_bus->makeSessionBus();
+        m_notifications = std::make_unique<FakeNotificationServer>(m_bus->address());
+        QVERIFY(m_notifications->isServing());
+        NotificationManager::shared().setInstalledOverride(true);
+    }
+
+    void cleanupTestCase()
+    {
+        NotificationManager::shared().setInstalledOverride(std::nullopt);
+        m_notifications.reset();
+        m_bus.reset();
+    }
 
     void init()
     {
@@ -243,6 +264,57 @@ private slots:
         QCOMPARE(task->stage(), displayLabel(status));
         QCOMPARE(m_history->items().value(0).status, status);
         QVERIFY(log(task).contains("] —— exit 1 ——\n"));
+    }
+
+    void notificationAtTheEndOfARun_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("request");
+        QTest::addColumn<QString>("summary"); // empty: nothing is posted
+        QTest::addColumn<QString>("body");
+        QTest::newRow("completed") << "ok"
+                                   << ""
+                                   << "Download complete"
+                                   << "Title ok";
+        QTest::newRow("failed") << "fail"
+                                << ""
+                                << "Download failed"
+                                << ErrorInterpreter::explain(
+                                       "[generic] Unsupported URL: https://example.com/fail", 1);
+        QTest::newRow("cancelled") << "wait"
+                                   << "cancel"
+                                   << ""
+                                   << "";
+        QTest::newRow("paused") << "wait"
+                                << "pause"
+                                << ""
+                                << "";
+    }
+
+    void notificationAtTheEndOfARun()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, request);
+        QFETCH(QString, summary);
+        QFETCH(QString, body);
+        const qsizetype before = m_notifications->received().size();
+        manager().setStarted(true);
+        DownloadTask* task = manager().enqueue(options(name));
+        if (!request.isEmpty()) {
+            QTRY_COMPARE_WITH_TIMEOUT(task->stage(), "Downloading", patience);
+            request == "pause" ? manager().pause(task) : manager().cancel(task);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(
+            isFinished(task->status()) || task->status() == TaskStatus::paused, patience);
+        if (summary.isEmpty()) {
+            // A later download's notice arrives alone.
+            manager().enqueue(options("ok-after"));
+            summary = "Download complete";
+            body = "Title ok-after";
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(m_notifications->received().size(), before + 1, patience);
+        QCOMPARE(m_notifications->received().last().summary, summary);
+        QCOMPARE(m_notifications->received().last().body, body);
     }
 
     void checksBeforeTheRun_data()
@@ -457,7 +529,7 @@ private slots:
         QCOMPARE(completed->progress(), 1.0);
 
         QFile::remove(standInPath());
-        TestSupport::writeScript(standInPath(), "#!/bin/sh\nsleep 600\n");
+        TestSupport::writeScript(standInPath(), "#!/bin/sh\nexec sleep 600\n");
         QList<TaskStatus> statuses;
         connect(failed, &DownloadTask::statusChanged, this, [&] { statuses.append(failed->status()); });
         manager().retry(failed);
@@ -556,7 +628,7 @@ private slots:
         DownloadTask* task = manager().enqueue(options("wait"));
         DownloadTask* paused = manager().enqueue(options("waitpaused"));
         manager().pause(paused);
-        QTRY_COMPARE_WITH_TIMEOUT(manager().childPIDs().size(), 1, patience);
+        QTRY_COMPARE_WITH_TIMEOUT(task->stage(), "Downloading", patience);
         manager().prepareForTermination();
         QCOMPARE(task->status(), TaskStatus::queued);
         const QList<TaskRecord> saved = QueueFile::load();
