@@ -40,41 +40,6 @@ class TestDownloadTask : public QObject {
     Q_OBJECT
 
 private slots:
-    void statusTable_data()
-    {
-        QTest::addColumn<TaskStatus>("status");
-        QTest::addColumn<QString>("raw");
-        QTest::addColumn<QString>("label");
-        QTest::addColumn<bool>("active");
-        QTest::addColumn<bool>("finished");
-        QTest::newRow("queued") << TaskStatus::queued << "queued"
-                                << "Queued" << false << false;
-        QTest::newRow("downloading") << TaskStatus::downloading << "downloading"
-                                     << "Downloading" << true << false;
-        QTest::newRow("processing") << TaskStatus::processing << "processing"
-                                    << "Processing" << true << false;
-        QTest::newRow("paused") << TaskStatus::paused << "paused"
-                                << "Paused" << false << false;
-        QTest::newRow("completed") << TaskStatus::completed << "completed"
-                                   << "Completed" << false << true;
-        QTest::newRow("failed") << TaskStatus::failed << "failed"
-                                << "Failed" << false << true;
-        QTest::newRow("cancelled") << TaskStatus::cancelled << "cancelled"
-                                   << "Cancelled" << false << true;
-    }
-
-    void statusTable()
-    {
-        QFETCH(TaskStatus, status);
-        QFETCH(QString, raw);
-        QCOMPARE(rawValue(status), raw);
-        QCOMPARE(taskStatusFromRawValue(raw), status);
-        QTEST(displayLabel(status), "label");
-        QTEST(isActive(status), "active");
-        QTEST(isFinished(status), "finished");
-        QCOMPARE(taskStatusFromRawValue(raw.toUpper()), std::nullopt);
-    }
-
     void apply_data()
     {
         QTest::addColumn<QString>("selector");
@@ -92,18 +57,12 @@ private slots:
         QTest::newRow("single video done stops at the cap")
             << "" << false << Events { progress(1000, 1000) } << 0.995 << "Downloading"
             << TaskStatus::downloading << qint64(1000) << qint64(1000);
-        QTest::newRow("more than the total counts as whole")
-            << "" << false << Events { progress(1500, 1000) } << 0.995 << "Downloading"
-            << TaskStatus::downloading << qint64(1500) << qint64(1000);
         QTest::newRow("two streams, first fills to 0.9")
             << "137+140" << false << Events { progress(500, 1000, "v"), progress(1000, 1000, "v") } << 0.9
             << "Downloading stream 1/2" << TaskStatus::downloading << qint64(1000) << qint64(1000);
         QTest::newRow("two streams, second continues from 0.9")
             << "137+140" << false << Events { progress(1000, 1000, "v"), progress(50, 100, "a") } << 0.95
             << "Downloading stream 2/2" << TaskStatus::downloading << qint64(1050) << qint64(1100);
-        QTest::newRow("two streams, second done stops at the cap")
-            << "137+140" << false << Events { progress(1000, 1000, "v"), progress(100, 100, "a") } << 0.995
-            << "Downloading stream 2/2" << TaskStatus::downloading << qint64(1100) << qint64(1100);
         QTest::newRow("third file still reads 2/2")
             << "bv+ba" << false
             << Events { progress(1000, 1000, "v"), progress(100, 100, "a"), progress(10, 20, "t") } << 0.995
@@ -120,12 +79,6 @@ private slots:
         QTest::newRow("unknown total stream size counts its bytes")
             << "a+b" << false << Events { progress(300, std::nullopt, "v"), progress(10, 100, "a") } << 0.91
             << "Downloading stream 2/2" << TaskStatus::downloading << qint64(310) << qint64(400);
-        QTest::newRow("zero total gives no fraction")
-            << "" << false << Events { progress(5, 0) } << 0.0 << "Downloading" << TaskStatus::downloading
-            << qint64(5) << qint64(0);
-        QTest::newRow("playlist item 3 of 4 counts two done")
-            << "" << false << Events { item(3, 4) } << 0.5 << "" << TaskStatus::queued << qint64(0)
-            << qint64(-1);
         QTest::newRow("playlist halfway through item 3 of 4")
             << "" << false << Events { item(3, 4), progress(50, 100) } << 0.625 << "Downloading"
             << TaskStatus::downloading << qint64(50) << qint64(100);
@@ -143,12 +96,6 @@ private slots:
         QTest::newRow("merger started")
             << "" << false << Events { postprocess("Merger", "started") } << 0.0 << "Merging with FFmpeg"
             << TaskStatus::processing << qint64(0) << qint64(-1);
-        QTest::newRow("metadata processing")
-            << "" << false << Events { postprocess("FFmpegMetadata", "processing") } << 0.0
-            << "Embedding metadata" << TaskStatus::processing << qint64(0) << qint64(-1);
-        QTest::newRow("names compare case-sensitively")
-            << "" << false << Events { postprocess("merger", "started") } << 0.0 << "Post-processing (merger)"
-            << TaskStatus::processing << qint64(0) << qint64(-1);
         QTest::newRow("unknown post-processor")
             << "" << false << Events { postprocess("SponsorBlock", "started") } << 0.0
             << "Post-processing (SponsorBlock)" << TaskStatus::processing << qint64(0) << qint64(-1);
@@ -158,14 +105,6 @@ private slots:
         QTest::newRow("next item after processing downloads again")
             << "" << false << Events { item(1, 2), postprocess("MoveFiles", "started"), item(2, 2) } << 0.5
             << "Moving file" << TaskStatus::downloading << qint64(0) << qint64(-1);
-        QTest::newRow("progress after processing downloads again")
-            << "" << false << Events { postprocess("EmbedThumbnail", "started"), progress(1, 4) } << 0.25
-            << "Downloading" << TaskStatus::downloading << qint64(1) << qint64(4);
-        QTest::newRow("ignored events change nothing")
-            << "" << false
-            << Events { ProgressEvents::Destination { "/d/x" }, ProgressEvents::Warning { "w" },
-                   ProgressEvents::Info { "i" }, ProgressEvents::Error { "e" } }
-            << 0.0 << "" << TaskStatus::queued << qint64(0) << qint64(-1);
     }
 
     void apply()
@@ -190,28 +129,6 @@ private slots:
         QCOMPARE(task.totalBytes(), total < 0 ? std::nullopt : std::optional<qint64>(total));
     }
 
-    void progressEventSetsSpeedAndEtaAndPostprocessClearsThem()
-    {
-        DownloadTask task(options());
-        task.apply(ProgressEvents::Progress { 1, 10, 2.5, 7, "f" });
-        QCOMPARE(task.speed(), 2.5);
-        QCOMPARE(task.eta(), 7);
-        task.apply(ProgressEvents::Progress { 2, 10, std::nullopt, std::nullopt, "f" });
-        QCOMPARE(task.speed(), std::nullopt);
-        task.apply(ProgressEvents::Progress { 3, 10, 2.5, 7, "f" });
-        task.apply(postprocess("Merger", "finished"));
-        QCOMPARE(task.speed(), std::nullopt);
-        QCOMPARE(task.eta(), std::nullopt);
-    }
-
-    void itemCountBelowOneIsStoredAsOne()
-    {
-        DownloadTask task(options());
-        task.apply(item(1, 0, "First"));
-        QCOMPARE(task.itemCount(), 1);
-        QCOMPARE(task.itemTitle(), QStringLiteral("First"));
-    }
-
     void finalFilesAreUniqueAndFirstFileIsTheLatest()
     {
         DownloadTask task(options());
@@ -230,31 +147,14 @@ private slots:
         DownloadTask task(options());
         task.apply(progress(60, 100));
         task.apply(ProgressEvents::Error { "boom" });
-        task.setPauseRequested(true);
-        task.setCancelRequested(true);
-        task.setRemoveRequested(true);
         task.resetRuntime();
         QCOMPARE(task.errorLines(), QStringList());
-        QVERIFY(!task.pauseRequested());
-        QVERIFY(!task.cancelRequested());
-        QVERIFY(task.removeRequested());
-        QCOMPARE(task.currentBytes(), 0);
-        QCOMPARE(task.totalBytes(), std::nullopt);
-        QCOMPARE(task.stage(), QString());
         // The new run starts with the same file name; it must not count as a second stream.
         task.apply(progress(10, 100));
         QCOMPARE(task.progress(), 0.6);
         QCOMPARE(task.stage(), QStringLiteral("Downloading"));
         task.apply(progress(70, 100));
         QCOMPARE(task.progress(), 0.7);
-    }
-
-    void errorLinesAreKeptInOrder()
-    {
-        DownloadTask task(options());
-        task.apply(ProgressEvents::Error { "first" });
-        task.apply(ProgressEvents::Error { "second" });
-        QCOMPARE(task.errorLines(), (QStringList { "first", "second" }));
     }
 
     void displayTitle_data()
@@ -266,7 +166,6 @@ private slots:
         QTest::newRow("no title shows the address") << "" << Events {} << "https://example.com/watch?v=1";
         QTest::newRow("single item keeps the options title")
             << "Clip" << Events { item(1, 1, "Raw") } << "Clip";
-        QTest::newRow("single item without options title") << "" << Events { item(1, 1, "Raw") } << "Raw";
         QTest::newRow("playlist shows the item") << "List" << Events { item(2, 5, "Second") } << "Second";
     }
 
@@ -280,40 +179,6 @@ private slots:
         for (const ProgressEvent& event : events)
             task.apply(event);
         QTEST(task.displayTitle(), "expected");
-    }
-
-    void changeSignalsFireOnlyOnChange()
-    {
-        DownloadTask task(options());
-        QSignalSpy progressSpy(&task, &DownloadTask::progressChanged);
-        QSignalSpy stageSpy(&task, &DownloadTask::stageChanged);
-        QSignalSpy statusSpy(&task, &DownloadTask::statusChanged);
-        task.apply(progress(10, 100));
-        task.apply(progress(10, 100));
-        task.apply(progress(20, 100));
-        QCOMPARE(progressSpy.count(), 2);
-        QCOMPARE(stageSpy.count(), 1);
-        QCOMPARE(statusSpy.count(), 1);
-    }
-
-    void recordRoundTrip()
-    {
-        DownloadTask task(options("a+b"));
-        task.setStatus(TaskStatus::completed);
-        task.setProgress(1.0);
-        task.setFinalSize(1234);
-        task.setError(QStringLiteral("Some playlist items failed — see the log."));
-        task.setFinishedAt(QDateTime::fromSecsSinceEpoch(1714555800, Qt::UTC));
-        task.apply(ProgressEvents::FinalFile { "/d/x.mp4" });
-        task.apply(item(3, 4, "Third"));
-
-        const DownloadTask restored(task.record());
-        QCOMPARE(restored.record(), task.record());
-        QCOMPARE(restored.id(), task.id());
-        QCOMPARE(restored.itemIndex(), 1);
-        QCOMPARE(restored.itemCount(), 1);
-        QCOMPARE(restored.itemTitle(), QString());
-        QCOMPARE(restored.stage(), QString());
     }
 };
 

@@ -77,19 +77,16 @@ private slots:
         QCOMPARE(HistoryStore().items(), store.items());
     }
 
-    void taskWithoutFilesOrFinishDate()
+    void taskWithoutFilesOrFinishDateIsDatedNow()
     {
         DownloadTask task(options("https://example.com/b"));
         task.setStatus(TaskStatus::failed);
-        task.setError(QStringLiteral("It failed."));
         HistoryStore store;
         const QDateTime before = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch(), Qt::UTC);
         store.record(&task);
         const HistoryItem item = store.items().value(0);
         QVERIFY(item.date >= before && item.date <= QDateTime::currentDateTimeUtc());
-        QCOMPARE(item.filePath, std::nullopt);
         QVERIFY(!fileContent().at(0).toObject().contains("filePath"));
-        QVERIFY(!fileContent().at(0).toObject().contains("size"));
         QCOMPARE(HistoryStore().items(), store.items());
     }
 
@@ -141,36 +138,6 @@ private slots:
         QCOMPARE(LogManager::shared().read(b.id()), "No log yet.");
         QCOMPARE(LogManager::shared().read(c.id()), "No log yet.");
         QVERIFY(QFile(HistoryStore::path()).size() > 0);
-    }
-
-    void undecodableFileIsKeptAsideAndReplaced_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::newRow("truncated") << QByteArray("[{\"id\":");
-        QTest::newRow("entry without title") << QByteArray(
-            "[{\"id\":\"6F1C3A5E-2B4D-4C8E-9F00-1A2B3C4D5E6F\",\"date\":\"2024-05-01T09:30:00Z\"}]");
-    }
-
-    void undecodableFileIsKeptAsideAndReplaced()
-    {
-        QFETCH(QByteArray, content);
-        {
-            QFile file(HistoryStore::path());
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(content);
-        }
-        HistoryStore store;
-        QCOMPARE(store.items(), QList<HistoryItem>());
-        const QStringList copies
-            = QDir(AppPaths::support()).entryList({ "history.json.corrupt-*" }, QDir::Files);
-        QCOMPARE(copies.size(), 1);
-        QFile copy(QDir(AppPaths::support()).filePath(copies.first()));
-        QVERIFY(copy.open(QIODevice::ReadOnly));
-        QCOMPARE(copy.readAll(), content);
-
-        DownloadTask task(options("https://example.com/new"));
-        store.record(&task);
-        QCOMPARE(HistoryStore().items().size(), 1);
     }
 };
 

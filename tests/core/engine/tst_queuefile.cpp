@@ -50,26 +50,20 @@ private slots:
 
     void recordKeysAndRoundTrip()
     {
-        const TaskRecord record = sampleRecord();
+        TaskRecord record = sampleRecord();
         const QJsonObject json = toJson(record);
         QCOMPARE(json.value("id").toString(), record.id.toString(QUuid::WithoutBraces).toUpper());
         QCOMPARE(json.value("status").toString(), QStringLiteral("completed"));
         QCOMPARE(json.value("createdAt").toString(), QStringLiteral("2024-05-01T09:30:00Z"));
         QCOMPARE(json.value("finalSize").toInteger(), 5'000'000'000);
         QCOMPARE(taskRecordFromJson(json), record);
-    }
 
-    void absentOptionalsAreOmitted()
-    {
-        TaskRecord record = sampleRecord();
         record.finishedAt.reset();
         record.finalSize.reset();
         record.error.reset();
-        const QJsonObject json = toJson(record);
-        QVERIFY(!json.contains("finishedAt"));
-        QVERIFY(!json.contains("finalSize"));
-        QVERIFY(!json.contains("error"));
-        QCOMPARE(taskRecordFromJson(json), record);
+        const QJsonObject bare = toJson(record);
+        QVERIFY(!bare.contains("finishedAt") && !bare.contains("finalSize") && !bare.contains("error"));
+        QCOMPARE(taskRecordFromJson(bare), record);
     }
 
     void badRecordsAreRejected_data()
@@ -77,18 +71,13 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QJsonValue>("value"); // undefined: key removed
         QTest::newRow("missing id") << "id" << QJsonValue(QJsonValue::Undefined);
-        QTest::newRow("id not a uuid") << "id" << QJsonValue("nope");
         QTest::newRow("unknown status") << "status" << QJsonValue("sleeping");
         QTest::newRow("status in capitals") << "status" << QJsonValue("Completed");
         QTest::newRow("progress as text") << "progress" << QJsonValue("0.5");
-        QTest::newRow("missing createdAt") << "createdAt" << QJsonValue(QJsonValue::Undefined);
         QTest::newRow("createdAt not a date") << "createdAt" << QJsonValue("yesterday");
         QTest::newRow("finishedAt not a date") << "finishedAt" << QJsonValue(12);
-        QTest::newRow("missing outputFiles") << "outputFiles" << QJsonValue(QJsonValue::Undefined);
         QTest::newRow("outputFiles with a number") << "outputFiles" << QJsonValue(QJsonArray { "a", 1 });
         QTest::newRow("finalSize as text") << "finalSize" << QJsonValue("12");
-        QTest::newRow("error as number") << "error" << QJsonValue(3);
-        QTest::newRow("options not an object") << "options" << QJsonValue(QJsonArray {});
     }
 
     void badRecordsAreRejected()
@@ -121,9 +110,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("content");
         QTest::newRow("not json") << QByteArray("{{{ garbage");
-        QTest::newRow("empty file") << QByteArray();
         QTest::newRow("object, not array") << QByteArray("{}");
-        QTest::newRow("array of numbers") << QByteArray("[1,2]");
         QJsonObject unknownStatus = toJson(sampleRecord());
         unknownStatus.insert("status", "sleeping");
         const QJsonArray mixed { toJson(sampleRecord()), unknownStatus };
