@@ -11,13 +11,13 @@
 #include "ProcessRunner.h"
 #include "ReleaseTag.h"
 #include "SettingsStore.h"
+#include "ToolFiles.h"
 #include "ToolManifest.h"
 #include "ToolSources.h"
 #include "VersionProbe.h"
 #include "YTDLPManager.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -33,10 +33,7 @@
 #include <QCoroNetworkReply>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 
 #ifdef Q_OS_MACOS
 #include <sys/xattr.h>
@@ -45,69 +42,6 @@
 namespace {
 
 constexpr double probeTimeoutSeconds = 60;
-
-const QFileDevice::Permissions executableMode = QFileDevice::ReadOwner | QFileDevice::WriteOwner
-    | QFileDevice::ExeOwner | QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther
-    | QFileDevice::ExeOther;
-
-QString newWorkDirectory()
-{
-    return QDir(QDir::tempPath())
-        .filePath(QStringLiteral("kw-") + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper());
-}
-
-// The shallowest regular file called name below root. Links are passed over:
-// a link could lead out of the unpacked tree.
-std::optional<QString> findInTree(const QString& root, const QString& name)
-{
-    std::optional<QString> best;
-    QDirIterator it(
-        root, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QFileInfo info = it.fileInfo();
-        if (info.fileName() != name || info.isSymLink())
-            continue;
-        if (!best || path.count(QLatin1Char('/')) < best->count(QLatin1Char('/'))
-            || (path.count(QLatin1Char('/')) == best->count(QLatin1Char('/')) && path < *best))
-            best = path;
-    }
-    return best;
-}
-
-QString systemError(const QString& action, int error)
-{
-    return action + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
-}
-
-// Puts the validated file at target in one step, so target is always either
-// the old tool or the whole new one. The work folder may sit on another file
-// system; then the file is first copied next to target.
-std::optional<ToolError> moveIntoPlace(const QString& candidate, const QString& target)
-{
-    const QByteArray to = QFile::encodeName(target);
-    if (std::rename(QFile::encodeName(candidate).constData(), to.constData()) == 0)
-        return std::nullopt;
-    if (errno != EXDEV)
-        return ToolErrors::file(systemError(QStringLiteral("Could not move the tool into place"), errno));
-
-    const QFileInfo targetInfo(target);
-    const QString staging = targetInfo.dir().filePath(QLatin1Char('.') + targetInfo.fileName()
-        + QStringLiteral(".kw-") + QUuid::createUuid().toString(QUuid::WithoutBraces));
-    QFile source(candidate);
-    if (!source.copy(staging)) {
-        QFile::remove(staging);
-        return ToolErrors::file(
-            QStringLiteral("Could not copy the tool into place: ") + source.errorString());
-    }
-    QFile::setPermissions(staging, executableMode);
-    if (std::rename(QFile::encodeName(staging).constData(), to.constData()) != 0) {
-        const int error = errno;
-        QFile::remove(staging);
-        return ToolErrors::file(systemError(QStringLiteral("Could not move the tool into place"), error));
-    }
-    return std::nullopt;
-}
 
 } // namespace
 
@@ -183,7 +117,7 @@ QCoro::Task<std::variant<InstalledTool, ToolError>> DependencyManager::installOn
     QPointer<DependencyManager> self(this);
     ToolError lastError = ToolErrors::noSource();
     for (const QUrl& url : std::as_const(spec.urls)) {
-        const QString workDir = newWorkDirectory();
+        const QString workDir = ToolFiles::newWorkDirectory();
         QDir().mkpath(workDir);
         auto attempt = installFrom(spec, url, workDir);
         const std::variant<QString, ToolError> outcome = co_await std::move(attempt);
@@ -233,13 +167,13 @@ QCoro::Task<std::variant<QString, ToolError>> DependencyManager::installFrom(
             co_return gone;
         if (extractError)
             co_return ToolErrors::extraction(*extractError);
-        const std::optional<QString> found = findInTree(unpacked, name);
+        const std::optional<QString> found = ToolFiles::findExecutable(unpacked, name);
         if (!found)
             co_return ToolErrors::notInArchive(tool);
         candidate = *found;
     }
 
-    if (!QFile::setPermissions(candidate, executableMode))
+    if (!ToolFiles::makeExecutable(candidate))
         co_return ToolErrors::file(QStringLiteral("Could not make ") + name + QStringLiteral(" executable."));
 #ifdef Q_OS_MACOS
     removexattr(QFile::encodeName(candidate).constData(), "com.apple.quarantine", 0);
@@ -267,7 +201,7 @@ QCoro::Task<std::variant<QString, ToolError>> DependencyManager::installFrom(
     if (!version)
         co_return ToolErrors::validation(tool);
 
-    if (const std::optional<ToolError> moveError = moveIntoPlace(candidate, toolPath(tool)))
+    if (const std::optional<ToolError> moveError = ToolFiles::moveIntoPlace(candidate, toolPath(tool)))
         co_return *moveError;
     co_return *version;
 }
