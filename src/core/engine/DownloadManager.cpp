@@ -302,6 +302,9 @@ void DownloadManager::setFreeSpaceProbe(FreeSpaceProbe probe)
 QCoro::Task<> DownloadManager::run(QPointer<DownloadTask> task)
 {
     const std::shared_ptr<bool> alive = m_alive;
+    // The program is quitting: the task is back in the saved queue and starts at the next launch.
+    if (m_terminating)
+        co_return;
     // A pause, cancel or remove that came before the launch is honoured now
     // instead of after a whole download.
     if (task->pauseRequested() || task->cancelRequested() || task->removeRequested()) {

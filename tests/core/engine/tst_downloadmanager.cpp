@@ -593,8 +593,11 @@ private slots:
         DownloadTask* paused = manager().enqueue(options("waitpaused"));
         manager().pause(paused);
         QTRY_COMPARE_WITH_TIMEOUT(task->stage(), "Downloading", patience);
+        DownloadTask* justPicked = manager().enqueue(options("ok")); // its run has not begun yet
+        QCOMPARE(justPicked->status(), TaskStatus::downloading);
         manager().prepareForTermination();
         QCOMPARE(task->status(), TaskStatus::queued);
+        QCOMPARE(justPicked->status(), TaskStatus::queued);
         const QList<TaskRecord> saved = QueueFile::load();
         QCOMPARE(saved.value(0).status, TaskStatus::queued);
         QCOMPARE(saved.value(1).status, TaskStatus::paused);
@@ -603,6 +606,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(manager().childPIDs().isEmpty(), patience);
         QCoreApplication::processEvents();
         QCOMPARE(QueueFile::load(), saved);
+        QCOMPARE(started(), QStringList { "wait" });
         restart();
         QCOMPARE(manager().tasks().value(0)->stage(), "");
         QCOMPARE(manager().tasks().value(0)->status(), TaskStatus::queued);
