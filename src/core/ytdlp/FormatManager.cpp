@@ -180,11 +180,17 @@ namespace FormatManager {
 
 QCoro::Task<std::variant<MediaInfo, InfoError>> discover(const QString& url, const NetworkOptions& net)
 {
-    return discover(url, net, 120);
+    return discover(url, net, discoveryTimeoutSeconds);
 }
 
 QCoro::Task<std::variant<MediaInfo, InfoError>> discover(
     const QString& url, const NetworkOptions& net, double timeoutSeconds)
+{
+    return discover(url, net, timeoutSeconds, nullptr);
+}
+
+QCoro::Task<std::variant<MediaInfo, InfoError>> discover(
+    const QString& url, const NetworkOptions& net, double timeoutSeconds, const CancelToken* cancel)
 {
     // Everything taken from the caller's references is copied before the
     // first suspension, after which they may be gone.
@@ -202,7 +208,7 @@ QCoro::Task<std::variant<MediaInfo, InfoError>> discover(
     const QStringList arguments = YTDLPManager::baseArguments(net)
         + QStringList { QStringLiteral("-J"), QStringLiteral("--flat-playlist"),
               QStringLiteral("--no-warnings"), QStringLiteral("--"), address };
-    auto run = ProcessRunner::run(ytdlp, arguments, timeoutSeconds);
+    auto run = ProcessRunner::run(ytdlp, arguments, timeoutSeconds, cancel);
     const RunResult result = co_await std::move(run);
     appLog(QStringLiteral("info ") + address + QStringLiteral(" -> exit ") + QString::number(result.status));
 

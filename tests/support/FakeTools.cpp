@@ -1,0 +1,131 @@
+#include "FakeTools.h"
+
+#include "AppPaths.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace {
+
+const QByteArray ytdlpScript = R"PY(#!/usr/bin/python3
+import json, os, sys, time
+here = os.path.dirname(os.path.abspath(__file__))
+args = sys.argv[1:]
+def record(kind, link):
+    with open(os.path.join(here, "fake-runs.log"), "a") as f:
+        f.write(kind + " " + link + "\n")
+if "--version" in args:
+    print("2099.01.01")
+    sys.exit(0)
+if "--list-extractors" in args:
+    for i in range(150):
+        print("Extractor%d" % i)
+    sys.exit(0)
+link = args[-1] if args else ""
+if "-J" in args:
+    try:
+        with open(os.path.join(here, "fake-info.json")) as f:
+            answers = json.load(f)
+    except OSError:
+        answers = {}
+    answer = answers.get(link)
+    if answer is None:
+        sys.stderr.write("ERROR: Unsupported URL: " + link + "\n")
+        record("info", link)
+        sys.exit(1)
+    time.sleep(answer.get("delay", 0))
+    print(json.dumps(answer["document"]))
+    record("info", link)
+    sys.exit(0)
+record("download", link)
+sys.exit(0)
+)PY";
+
+const QByteArray ffmpegScript
+    = "#!/bin/sh\necho \"$(basename \"$0\") version 5.1.9 Copyright (c) the FFmpeg developers\"\n";
+const QByteArray denoScript = "#!/bin/sh\n"
+                              "if [ \"$1\" = eval ]; then echo 42; exit 0; fi\n"
+                              "echo 'deno 2.0.0 (stable, release, x86_64-unknown-linux-gnu)'\n";
+
+QString toolsFolder()
+{
+    return AppPaths::sub(QStringLiteral("Tools"));
+}
+
+} // namespace
+
+namespace FakeTools {
+
+QString install()
+{
+    const QDir tools(toolsFolder());
+    const QList<QPair<QString, QByteArray>> scripts { { QStringLiteral("yt-dlp"), ytdlpScript },
+        { QStringLiteral("ffmpeg"), ffmpegScript }, { QStringLiteral("ffprobe"), ffmpegScript },
+        { QStringLiteral("deno"), denoScript } };
+    for (const auto& [name, content] : scripts) {
+        QFile::remove(tools.filePath(name));
+        if (TestSupport::writeScript(tools.filePath(name), content).isEmpty())
+            return QStringLiteral("cannot write the stand-in ") + name;
+    }
+    QFile::remove(tools.filePath(QStringLiteral("fake-info.json")));
+    QFile::remove(tools.filePath(QStringLiteral("fake-runs.log")));
+    return {};
+}
+
+void setInfo(const QString& url, const QJsonObject& document, double delaySeconds)
+{
+    QFile file(QDir(toolsFolder()).filePath(QStringLiteral("fake-info.json")));
+    QJsonObject answers;
+    if (file.open(QIODevice::ReadOnly))
+        answers = QJsonDocument::fromJson(file.readAll()).object();
+    file.close();
+    answers.insert(url,
+        QJsonObject { { QStringLiteral("document"), document }, { QStringLiteral("delay"), delaySeconds } });
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(QJsonDocument(answers).toJson());
+}
+
+QStringList runs()
+{
+    QFile file(QDir(toolsFolder()).filePath(QStringLiteral("fake-runs.log")));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QJsonObject videoDocument(const QString& id, const QString& title)
+{
+    QJsonObject format;
+    format.insert(QStringLiteral("format_id"), QStringLiteral("18"));
+    format.insert(QStringLiteral("ext"), QStringLiteral("mp4"));
+    format.insert(QStringLiteral("height"), 360);
+    format.insert(QStringLiteral("vcodec"), QStringLiteral("avc1.42001E"));
+    format.insert(QStringLiteral("acodec"), QStringLiteral("mp4a.40.2"));
+    QJsonObject document;
+    document.insert(QStringLiteral("id"), id);
+    document.insert(QStringLiteral("title"), title);
+    document.insert(QStringLiteral("duration"), 12.5);
+    document.insert(QStringLiteral("uploader"), QStringLiteral("Uploader"));
+    document.insert(QStringLiteral("webpage_url"), QString(QStringLiteral("https://example.com/") + id));
+    document.insert(QStringLiteral("extractor"), QStringLiteral("generic"));
+    document.insert(QStringLiteral("formats"), QJsonArray { format });
+    return document;
+}
+
+QJsonObject playlistDocument(const QString& title, int count)
+{
+    QJsonArray entries;
+    for (int i = 1; i <= count; ++i) {
+        entries.append(QJsonObject { { QStringLiteral("id"), QStringLiteral("item%1").arg(i) },
+            { QStringLiteral("title"), QStringLiteral("Item %1").arg(i) },
+            { QStringLiteral("url"), QStringLiteral("https://example.com/item%1").arg(i) } });
+    }
+    return QJsonObject { { QStringLiteral("_type"), QStringLiteral("playlist") },
+        { QStringLiteral("id"), QStringLiteral("list") }, { QStringLiteral("title"), title },
+        { QStringLiteral("extractor"), QStringLiteral("generic") }, { QStringLiteral("entries"), entries } };
+}
+
+} // namespace FakeTools
