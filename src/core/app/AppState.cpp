@@ -5,6 +5,7 @@
 #include "DownloadManager.h"
 #include "FormatManager.h"
 #include "HistoryStore.h"
+#include "InstanceChannel.h"
 #include "LinkRules.h"
 #include "NotificationManager.h"
 #include "PlaylistManager.h"
@@ -466,4 +467,12 @@ void AppState::receiveArgument(const QString& argument)
         openURL(QUrl(argument));
     else
         receiveFromService(argument);
+}
+
+void AppState::listenTo(InstanceChannel* channel)
+{
+    connect(channel, &InstanceChannel::argumentsReceived, this, [this](const QStringList& arguments) {
+        for (const QString& argument : arguments)
+            receiveArgument(argument);
+    });
 }

@@ -19,6 +19,7 @@ class CancelToken;
 class DependencyManager;
 class DownloadManager;
 class HistoryStore;
+class InstanceChannel;
 class QTimer;
 struct DownloadOptions;
 struct NetworkOptions;
@@ -95,8 +96,12 @@ public:
     void openURL(const QUrl&);
     // The service handler: text handed over by another program.
     void receiveFromService(const QString&);
-    // One argument of `klipwell ARG…` handed over by a second instance.
+    // One argument of `klipwell ARG…` handed over by a second instance: a
+    // "klipwell:" link goes to the open-URL handler, anything else to the
+    // service handler.
     void receiveArgument(const QString&);
+    // Takes every argument other instances hand over through the channel.
+    void listenTo(InstanceChannel*);
 
 signals:
     void selectionChanged();

@@ -8,11 +8,14 @@
 #include "DownloadTask.h"
 #include "FakeTools.h"
 #include "FormatManager.h"
+#include "InstanceChannel.h"
 #include "LogManager.h"
 #include "SettingsStore.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUuid>
@@ -395,6 +398,52 @@ private slots:
         }
     }
 
+    void handOffFromASecondInstance_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("queued");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<bool>("toast");
+        QStringList thousand;
+        for (int i = 0; i < 1000; ++i)
+            thousand << QStringLiteral("https://example.com/v/%1").arg(i);
+        QTest::newRow("scheme link and plain text")
+            << QStringList { QStringLiteral("klipwell://open?url=https%3A%2F%2Fexample.com%2Fwatch%3Fv%3D1"),
+                   QStringLiteral("see https://a.example.com/1 and https://b.example.com/2") }
+            << QStringList { QStringLiteral("https://a.example.com/1"),
+                   QStringLiteral("https://b.example.com/2") }
+            << QStringLiteral("https://example.com/watch?v=1") << false;
+        QTest::newRow("a thousand links in one argument")
+            << QStringList { thousand.join(QLatin1Char(' ')) } << QStringList()
+            << QStringLiteral("https://example.com/v/0") << true;
+        QTest::newRow("garbage") << QStringList { QStringLiteral("\x01\x02 \uFFFD\uFFFD garbage") }
+                                 << QStringList() << QString() << true;
+    }
+
+    void handOffFromASecondInstance()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, queued);
+        QFETCH(QString, field);
+        QFETCH(bool, toast);
+        const auto state = makeState(false);
+        InstanceChannel channel;
+        QVERIFY(channel.listen());
+        state->listenTo(&channel);
+        QSignalSpy received(&channel, &InstanceChannel::argumentsReceived);
+
+        QProcess second;
+        second.start(
+            QCoreApplication::applicationFilePath(), QStringList { QStringLiteral("--send") } + arguments);
+        QSignalSpy finished(&second, &QProcess::finished);
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(second.exitCode(), 0);
+        QTRY_COMPARE(received.count(), 1);
+        QCOMPARE(queuedLinks(*state), queued);
+        QCOMPARE(state->urlText(), field);
+        QCOMPARE(state->toast().has_value(), toast);
+    }
+
     void clipboardWatch()
     {
         m_pasteboard.copy(QStringLiteral("https://example.com/before-start"));
@@ -434,5 +483,13 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestAppState)
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    // Run as a second instance that hands its arguments to the running one.
+    if (app.arguments().value(1) == QStringLiteral("--send"))
+        return InstanceChannel::sendToRunningInstance(app.arguments().mid(2), 30000) ? 0 : 1;
+    TestAppState suite;
+    return QTest::qExec(&suite, argc, argv);
+}
 #include "tst_appstate.moc"
