@@ -1,9 +1,8 @@
 #include "EngineTools.h"
 
-#include "AppPaths.h"
 #include "SettingsStore.h"
+#include "Tool.h"
 
-#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QStandardPaths>
@@ -14,15 +13,13 @@ QString useSystemTools()
 {
     SettingsStore::registerDefaults();
     SettingsStore::set(QStringLiteral("remoteEJS"), false);
-    const QDir tools(AppPaths::sub(QStringLiteral("Tools")));
-    for (const QString& tool :
-        { QStringLiteral("yt-dlp"), QStringLiteral("ffmpeg"), QStringLiteral("ffprobe") }) {
-        const QString found = QStandardPaths::findExecutable(tool);
+    for (const Tool tool : { Tool::ytdlp, Tool::ffmpeg, Tool::ffprobe }) {
+        const QString found = QStandardPaths::findExecutable(fileName(tool));
         if (found.isEmpty())
-            return tool + QStringLiteral(" is not installed");
-        QFile::remove(tools.filePath(tool));
-        if (!QFile::link(found, tools.filePath(tool)))
-            return QStringLiteral("cannot link ") + tool;
+            return fileName(tool) + QStringLiteral(" is not installed");
+        QFile::remove(toolPath(tool));
+        if (!QFile::link(found, toolPath(tool)))
+            return QStringLiteral("cannot link ") + fileName(tool);
     }
     return {};
 }

@@ -3,6 +3,7 @@
 #include "AppPaths.h"
 #include "CancelToken.h"
 #include "ManagedProcess.h"
+#include "Tool.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,8 +19,7 @@ namespace ProcessRunner {
 QMap<QString, QString> baseEnvironment()
 {
     return {
-        { QStringLiteral("PATH"),
-            AppPaths::sub(QStringLiteral("Tools")) + QStringLiteral(":/usr/bin:/bin:/usr/sbin:/sbin") },
+        { QStringLiteral("PATH"), toolsDirectory() + QStringLiteral(":/usr/bin:/bin:/usr/sbin:/sbin") },
         { QStringLiteral("HOME"), QDir::homePath() },
         { QStringLiteral("LANG"), QStringLiteral("en_US.UTF-8") },
         { QStringLiteral("LC_ALL"), QStringLiteral("en_US.UTF-8") },

@@ -2,16 +2,16 @@
 
 #include "AppPaths.h"
 #include "SettingsStore.h"
+#include "Tool.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace {
 
 // Present only when the deno executable is installed in the tools directory.
-QString installedDeno(const QString& toolsDir)
+QString installedDeno()
 {
-    const QFileInfo deno(QDir(toolsDir).filePath(QStringLiteral("deno")));
+    const QFileInfo deno(toolPath(Tool::deno));
     return deno.isFile() && deno.isExecutable() ? deno.absoluteFilePath() : QString();
 }
 
@@ -21,16 +21,15 @@ namespace YTDLPManager {
 
 QStringList baseArguments(const NetworkOptions& net)
 {
-    const QString tools = AppPaths::sub(QStringLiteral("Tools"));
     QStringList args {
         QStringLiteral("--ignore-config"),
         QStringLiteral("--no-colors"),
         QStringLiteral("--ffmpeg-location"),
-        tools,
+        toolsDirectory(),
         QStringLiteral("--cache-dir"),
         AppPaths::sub(QStringLiteral("Cache/yt-dlp")),
     };
-    if (const QString deno = installedDeno(tools); !deno.isEmpty())
+    if (const QString deno = installedDeno(); !deno.isEmpty())
         args << QStringLiteral("--js-runtimes") << QStringLiteral("deno:") + deno;
     if (SettingsStore::boolean(QStringLiteral("remoteEJS")))
         args << QStringLiteral("--remote-components") << QStringLiteral("ejs:github");

@@ -11,6 +11,7 @@
 #include "SettingsStore.h"
 #include "TestSessionBus.h"
 #include "TestSupport.h"
+#include "Tool.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,7 +44,7 @@ private:
     std::unique_ptr<HistoryStore> m_history;
     std::unique_ptr<DownloadManager> m_manager;
 
-    QString standInPath() const { return QDir(AppPaths::sub("Tools")).filePath("yt-dlp"); }
+    QString standInPath() const { return toolPath(Tool::ytdlp); }
 
     DownloadManager& manager()
     {

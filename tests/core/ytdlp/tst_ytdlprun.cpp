@@ -1,12 +1,12 @@
 // Runs the real yt-dlp with the argument vectors this program builds, against
 // a local server, and reads its output with ProgressParser: the options must
 // all be known to yt-dlp and the marker lines must come back as events.
-#include "AppPaths.h"
 #include "PlaylistManager.h"
 #include "ProgressParser.h"
 #include "SettingsStore.h"
 #include "TestHttpServer.h"
 #include "TestMedia.h"
+#include "Tool.h"
 #include "YTDLPManager.h"
 
 #include <QDir>
@@ -74,9 +74,8 @@ private slots:
         SettingsStore::registerDefaults();
         // Debian's yt-dlp knows no remote components.
         SettingsStore::set(QStringLiteral("remoteEJS"), false);
-        const QDir tools(AppPaths::sub(QStringLiteral("Tools")));
-        for (const QString& tool : { QStringLiteral("ffmpeg"), QStringLiteral("ffprobe") })
-            QVERIFY(QFile::link(QStandardPaths::findExecutable(tool), tools.filePath(tool)));
+        for (const Tool tool : { Tool::ffmpeg, Tool::ffprobe })
+            QVERIFY(QFile::link(QStandardPaths::findExecutable(fileName(tool)), toolPath(tool)));
     }
 
     void audioOfOneVideo()
