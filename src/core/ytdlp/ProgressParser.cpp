@@ -200,6 +200,21 @@ bool startsWithMarker(QStringView text)
         || text.startsWith(errorPrefix);
 }
 
+// Where the status word of a postprocess marker piece ends; the piece's
+// length when it is no such marker or nothing follows the status.
+qsizetype postprocessStatusEnd(QStringView piece)
+{
+    if (!piece.startsWith(u"KWPP|"))
+        return piece.size();
+    const qsizetype bar = piece.indexOf(u'|', 5);
+    if (bar < 0)
+        return piece.size();
+    qsizetype end = bar + 1;
+    while (end < piece.size() && piece[end] >= u'a' && piece[end] <= u'z')
+        ++end;
+    return end == bar + 1 ? piece.size() : end;
+}
+
 } // namespace
 
 namespace ProgressParser {
@@ -246,14 +261,24 @@ QStringList splitMarkers(const QString& line)
     QStringList pieces;
     const QStringView view(line);
     qsizetype start = 0;
+    const auto take = [&](qsizetype end) {
+        const QStringView piece = view.sliced(start, end - start);
+        // A postprocess status is one lower-case word; what follows it on the
+        // same line is another line of yt-dlp's run together with the marker.
+        const qsizetype statusEnd = postprocessStatusEnd(piece);
+        if (statusEnd < piece.size()) {
+            pieces << piece.first(statusEnd).toString() << piece.sliced(statusEnd).toString();
+        } else {
+            pieces << (start == 0 && end == view.size() ? line : piece.toString());
+        }
+        start = end;
+    };
     for (qsizetype i = 1; i < view.size(); ++i) {
         const QChar c = view[i];
-        if ((c == u'K' || c == u'W' || c == u'E') && startsWithMarker(view.sliced(i))) {
-            pieces << view.sliced(start, i - start).toString();
-            start = i;
-        }
+        if ((c == u'K' || c == u'W' || c == u'E') && startsWithMarker(view.sliced(i)))
+            take(i);
     }
-    pieces << (start == 0 ? line : view.sliced(start).toString());
+    take(view.size());
     return pieces;
 }
 

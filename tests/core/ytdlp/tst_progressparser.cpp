@@ -228,6 +228,13 @@ private slots:
         QTest::newRow("every kind") << "xKWPROG|1KWITEM|2KWFILE|3ERROR: 4WARNING: 5KWPP|6"
                                     << QStringList { "x", "KWPROG|1", "KWITEM|2", "KWFILE|3", "ERROR: 4",
                                            "WARNING: 5", "KWPP|6" };
+        QTest::newRow("status run together with a plain line")
+            << "KWPP|ExtractAudio|started[ExtractAudio] Destination: /d/a b.mp3"
+            << QStringList { "KWPP|ExtractAudio|started", "[ExtractAudio] Destination: /d/a b.mp3" };
+        QTest::newRow("plain line between markers")
+            << "KWPP|Merger|started[Merger] Merging formats into \"x|y.mp4\"KWPP|Merger|finished"
+            << QStringList { "KWPP|Merger|started", "[Merger] Merging formats into \"x|y.mp4\"",
+                   "KWPP|Merger|finished" };
         QTest::newRow("one marker") << "KWPP|Merger|finished" << QStringList { "KWPP|Merger|finished" };
         QTest::newRow("no marker") << "[download] 100% of 36.40KiB"
                                    << QStringList { "[download] 100% of 36.40KiB" };
