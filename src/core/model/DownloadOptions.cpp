@@ -1,80 +1,8 @@
 #include "DownloadOptions.h"
 
-#include <QJsonValue>
+#include "JsonReader.h"
 
 namespace {
-
-// Reads the fields of one JSON object strictly: a required key that is
-// missing, null or of the wrong type marks the whole record as unreadable.
-class StrictReader {
-public:
-    explicit StrictReader(const QJsonObject& object)
-        : m_object(object)
-    {
-    }
-
-    bool ok() const { return m_ok; }
-
-    QString string(const QString& key)
-    {
-        const QJsonValue value = m_object.value(key);
-        if (!value.isString())
-            return fail<QString>();
-        return value.toString();
-    }
-
-    // Missing or null reads as absent; any other non-string is a fault.
-    std::optional<QString> optionalString(const QString& key)
-    {
-        const QJsonValue value = m_object.value(key);
-        if (value.isUndefined() || value.isNull())
-            return std::nullopt;
-        if (!value.isString())
-            return fail<std::optional<QString>>();
-        return value.toString();
-    }
-
-    bool boolean(const QString& key)
-    {
-        const QJsonValue value = m_object.value(key);
-        if (!value.isBool())
-            return fail<bool>();
-        return value.toBool();
-    }
-
-    // Whole numbers only: 2.5 or 1e300 must not silently become a count.
-    qint64 integer(const QString& key)
-    {
-        const QJsonValue value = m_object.value(key);
-        if (!value.isDouble())
-            return fail<qint64>();
-        const qint64 number = value.toInteger();
-        // toInteger() yields 0 for anything it cannot represent exactly.
-        if (number == 0 && value.toDouble() != 0)
-            return fail<qint64>();
-        return number;
-    }
-
-    QJsonObject object(const QString& key)
-    {
-        const QJsonValue value = m_object.value(key);
-        if (!value.isObject())
-            return fail<QJsonObject>();
-        return value.toObject();
-    }
-
-    void require(bool condition) { m_ok = m_ok && condition; }
-
-private:
-    template <typename T> T fail()
-    {
-        m_ok = false;
-        return T();
-    }
-
-    const QJsonObject& m_object;
-    bool m_ok = true;
-};
 
 void insertOptional(QJsonObject& object, const QString& key, const std::optional<QString>& value)
 {
@@ -100,7 +28,7 @@ QJsonObject toJson(const NetworkOptions& net)
 
 std::optional<NetworkOptions> networkOptionsFromJson(const QJsonObject& object)
 {
-    StrictReader in(object);
+    JsonReader in(object);
     NetworkOptions net;
     net.cookiesBrowser = in.string(QStringLiteral("cookiesBrowser"));
     net.userAgent = in.string(QStringLiteral("userAgent"));
@@ -145,7 +73,7 @@ QJsonObject toJson(const DownloadOptions& options)
 
 std::optional<DownloadOptions> downloadOptionsFromJson(const QJsonObject& object)
 {
-    StrictReader in(object);
+    JsonReader in(object);
     DownloadOptions options;
     options.url = in.string(QStringLiteral("url"));
     options.title = in.string(QStringLiteral("title"));

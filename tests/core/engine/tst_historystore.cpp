@@ -77,6 +77,34 @@ private slots:
         QCOMPARE(HistoryStore().items(), store.items());
     }
 
+    void entrySize_data()
+    {
+        QTest::addColumn<QJsonValue>("size");
+        QTest::addColumn<bool>("readable");
+        QTest::addColumn<std::optional<qint64>>("expected");
+        QTest::newRow("whole number") << QJsonValue(5e9) << true << std::optional<qint64>(5'000'000'000);
+        QTest::newRow("null is absent") << QJsonValue(QJsonValue::Null) << true << std::optional<qint64>();
+        QTest::newRow("fractional") << QJsonValue(2.5) << false << std::optional<qint64>();
+        QTest::newRow("beyond 64 bits") << QJsonValue(1e19) << false << std::optional<qint64>();
+        QTest::newRow("as text") << QJsonValue("42") << false << std::optional<qint64>();
+    }
+
+    void entrySize()
+    {
+        QFETCH(QJsonValue, size);
+        QFETCH(bool, readable);
+        QFETCH(std::optional<qint64>, expected);
+        DownloadTask task(options("https://example.com/s"));
+        HistoryStore store;
+        store.record(&task);
+        QJsonObject json = fileContent().at(0).toObject();
+        json.insert("size", size);
+        const std::optional<HistoryItem> item = historyItemFromJson(json);
+        QCOMPARE(item.has_value(), readable);
+        if (item)
+            QCOMPARE(item->size, expected);
+    }
+
     void taskWithoutFilesOrFinishDateIsDatedNow()
     {
         DownloadTask task(options("https://example.com/b"));

@@ -78,6 +78,8 @@ private slots:
         QTest::newRow("finishedAt not a date") << "finishedAt" << QJsonValue(12);
         QTest::newRow("outputFiles with a number") << "outputFiles" << QJsonValue(QJsonArray { "a", 1 });
         QTest::newRow("finalSize as text") << "finalSize" << QJsonValue("12");
+        QTest::newRow("finalSize fractional") << "finalSize" << QJsonValue(2.5);
+        QTest::newRow("finalSize beyond 64 bits") << "finalSize" << QJsonValue(1e19);
     }
 
     void badRecordsAreRejected()

@@ -31,6 +31,14 @@ std::optional<QString> JsonReader::optionalString(const QString& key)
     return value.toString();
 }
 
+bool JsonReader::boolean(const QString& key)
+{
+    const QJsonValue value = m_object.value(key);
+    if (!value.isBool())
+        m_ok = false;
+    return value.toBool();
+}
+
 double JsonReader::number(const QString& key)
 {
     const QJsonValue value = m_object.value(key);
@@ -39,19 +47,26 @@ double JsonReader::number(const QString& key)
     return value.toDouble();
 }
 
+qint64 JsonReader::integer(const QString& key)
+{
+    return wholeNumber(m_object.value(key));
+}
+
 std::optional<qint64> JsonReader::optionalInteger(const QString& key)
 {
     const QJsonValue value = m_object.value(key);
     if (value.isUndefined() || value.isNull())
         return std::nullopt;
-    const double number = value.toDouble();
-    // Byte counts beyond ±2^63 cannot come from this program; refuse them
-    // rather than let the conversion overflow.
-    if (!value.isDouble() || !std::isfinite(number) || std::abs(number) >= 9.2e18) {
+    return wholeNumber(value);
+}
+
+qint64 JsonReader::wholeNumber(const QJsonValue& value)
+{
+    // toInteger() yields 0 for anything it cannot represent exactly.
+    const qint64 number = value.toInteger();
+    if (!value.isDouble() || (number == 0 && value.toDouble() != 0))
         m_ok = false;
-        return std::nullopt;
-    }
-    return value.toInteger(static_cast<qint64>(number));
+    return number;
 }
 
 QUuid JsonReader::uuid(const QString& key)
