@@ -1,25 +1,25 @@
 #include "ManifestEntry.h"
 
-#include <QJsonValue>
+#include "IsoDate.h"
+#include "JsonReader.h"
 
 QJsonObject toJson(const ManifestEntry& entry)
 {
     return {
         { QStringLiteral("version"), entry.version },
-        { QStringLiteral("installedAt"), entry.installedAt.toUTC().toString(Qt::ISODate) },
+        { QStringLiteral("installedAt"), IsoDate::toString(entry.installedAt) },
         { QStringLiteral("source"), entry.source },
     };
 }
 
 std::optional<ManifestEntry> manifestEntryFromJson(const QJsonObject& object)
 {
-    const QJsonValue version = object.value(QStringLiteral("version"));
-    const QJsonValue installedAt = object.value(QStringLiteral("installedAt"));
-    const QJsonValue source = object.value(QStringLiteral("source"));
-    if (!version.isString() || !installedAt.isString() || !source.isString())
+    JsonReader in(object);
+    ManifestEntry entry;
+    entry.version = in.string(QStringLiteral("version"));
+    entry.installedAt = in.date(QStringLiteral("installedAt"));
+    entry.source = in.string(QStringLiteral("source"));
+    if (!in.ok())
         return std::nullopt;
-    const QDateTime date = QDateTime::fromString(installedAt.toString(), Qt::ISODate);
-    if (!date.isValid())
-        return std::nullopt;
-    return ManifestEntry { version.toString(), date.toUTC(), source.toString() };
+    return entry;
 }
