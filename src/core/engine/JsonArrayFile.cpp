@@ -1,22 +1,18 @@
 #include "JsonArrayFile.h"
 
+#include "JsonFile.h"
+
 #include <QDateTime>
 #include <QFile>
-#include <QJsonDocument>
-#include <QSaveFile>
 
 namespace JsonArrayFile {
 
 std::optional<QJsonArray> read(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QJsonDocument> document = JsonFile::read(path);
+    if (!document || !document->isArray())
         return std::nullopt;
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray())
-        return std::nullopt;
-    return document.array();
+    return document->array();
 }
 
 QString keepCorruptCopy(const QString& path)
@@ -33,11 +29,7 @@ QString keepCorruptCopy(const QString& path)
 
 bool write(const QString& path, const QJsonArray& array)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(QJsonDocument(array).toJson(QJsonDocument::Compact));
-    return file.commit();
+    return JsonFile::write(path, QJsonDocument(array));
 }
 
 } // namespace JsonArrayFile

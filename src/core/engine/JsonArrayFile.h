@@ -8,9 +8,8 @@
 
 #include <optional>
 
-// A file holding one JSON array (the queue and the history). Writes replace
-// the whole file atomically, so a crash leaves either the old or the new
-// content, never a mixture.
+// A file holding one JSON array (the queue and the history), written
+// atomically as a JsonFile.
 namespace JsonArrayFile {
 
 // The array, or none when the file is missing, unreadable or not an array.
