@@ -11,9 +11,10 @@ QStringList splitArguments(const QString& text)
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text.at(i);
         if (c == u'\\' && quote != u'\'') {
-            started = true;
+            // A backslash at the very end escapes nothing and starts no argument.
             if (++i >= n)
                 break;
+            started = true;
             current += text.at(i);
             // Keep a character outside the basic plane whole.
             if (text.at(i).isHighSurrogate() && i + 1 < n && text.at(i + 1).isLowSurrogate())

@@ -248,7 +248,9 @@ private slots:
         QTest::newRow("backslash joins words") << R"(My\ Video)" << Args { "My Video" };
         QTest::newRow("escaped quotes and backslash") << "\\\"a\\' \\\\" << Args { "\"a'", R"(\)" };
         QTest::newRow("trailing backslash dropped") << R"(abc\)" << Args { "abc" };
-        QTest::newRow("lone backslash starts an empty argument") << R"(\)" << Args { "" };
+        // An empty argument would reach yt-dlp as a second link.
+        QTest::newRow("lone trailing backslash adds nothing") << R"(\)" << Args {};
+        QTest::newRow("trailing backslash after a blank") << R"(-q \)" << Args { "-q" };
         QTest::newRow("empty double quotes") << "\"\"" << Args { "" };
         QTest::newRow("empty quotes between words") << R"(a '' b)" << Args { "a", "", "b" };
         QTest::newRow("quoted value after equals")
