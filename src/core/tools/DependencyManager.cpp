@@ -36,12 +36,26 @@
 #include <cmath>
 
 #ifdef Q_OS_MACOS
+#include <sys/sysctl.h>
 #include <sys/xattr.h>
 #endif
 
 namespace {
 
 constexpr double probeTimeoutSeconds = 60;
+
+#ifdef Q_OS_MACOS
+// The system version as the process information words it: "Version 15.2 (Build 24C101)".
+QString macOSVersionText()
+{
+    const QString version = QStringLiteral("Version ") + QSysInfo::productVersion();
+    char build[64] = {};
+    size_t size = sizeof(build) - 1;
+    if (sysctlbyname("kern.osversion", build, &size, nullptr, 0) != 0)
+        return version;
+    return version + QStringLiteral(" (Build ") + QString::fromLatin1(build) + QLatin1Char(')');
+}
+#endif
 
 } // namespace
 
@@ -353,7 +367,7 @@ QCoro::Task<> DependencyManager::runDiagnostics()
         rows.append({ QUuid::createUuid(), name, ok, detail });
     };
 #ifdef Q_OS_MACOS
-    row(QStringLiteral("macOS"), true, QSysInfo::prettyProductName());
+    row(QStringLiteral("macOS"), true, macOSVersionText());
 #else
     row(QStringLiteral("Linux"), true,
         QSysInfo::prettyProductName() + QStringLiteral(", kernel ") + QSysInfo::kernelVersion());
