@@ -194,11 +194,12 @@ QCoro::Task<std::variant<MediaInfo, InfoError>> discover(
 {
     // Everything taken from the caller's references is copied before the
     // first suspension, after which they may be gone.
-    const std::optional<QUrl> link = validWebURL(url);
-    if (!link)
+    if (!validWebURL(url))
         co_return InfoError { QStringLiteral(
             "That doesn’t look like a valid web address. Enter a full http(s) URL.") };
-    const QString address = link->toString(QUrl::FullyEncoded);
+    // The link as the user wrote it, not re-encoded: yt-dlp, the log and the
+    // fallback page address all see the same text. Blanks around it go.
+    const QString address = url.trimmed();
 
     const QString ytdlp = toolPath(Tool::ytdlp);
     const QFileInfo program(ytdlp);
