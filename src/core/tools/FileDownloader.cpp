@@ -7,15 +7,19 @@
 
 #include <QCoroNetworkReply>
 
+#include <variant>
+
 namespace {
 
 constexpr qint64 readBufferSize = 1 << 20;
+// As many as Qt follows by default.
+constexpr int maxRedirects = 50;
 
 QNetworkRequest requestFor(const QUrl& url)
 {
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::UserAgentHeader, QByteArrayLiteral("Klipwell/1.0"));
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
     request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
@@ -23,7 +27,7 @@ QNetworkRequest requestFor(const QUrl& url)
     return request;
 }
 
-// The HTTP status of the final response, none for non-HTTP URLs or before the headers.
+// The HTTP status of the response, none for non-HTTP URLs or before the headers.
 std::optional<int> httpStatus(const QNetworkReply* reply)
 {
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
@@ -41,6 +45,44 @@ bool isRedirect(const QNetworkReply* reply)
 {
     const std::optional<int> status = httpStatus(reply);
     return status && *status >= 300 && *status <= 399;
+}
+
+// The redirects that lead on to another URL; any other 3xx is a final answer.
+bool leadsOn(const QNetworkReply* reply)
+{
+    switch (httpStatus(reply).value_or(0)) {
+    case 301:
+    case 302:
+    case 303:
+    case 305:
+    case 307:
+    case 308:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Where a redirect leads, with the rules and messages of Qt's own redirect
+// handling: no more than maxRedirects, only http and https, never from https
+// down to http.
+std::variant<QUrl, ToolError> redirectTarget(const QNetworkReply* reply, int followed)
+{
+    const QUrl location = QUrl::fromEncoded(reply->rawHeader("Location"));
+    const ToolError unknownProtocol = ToolErrors::network(
+        QNetworkReply::ProtocolUnknownError, QStringLiteral("Unknown protocol specified"));
+    if (!location.isValid())
+        return unknownProtocol;
+    if (followed >= maxRedirects)
+        return ToolErrors::network(
+            QNetworkReply::TooManyRedirectsError, QStringLiteral("Too many redirects"));
+    const QUrl from = reply->url();
+    const QUrl target = from.resolved(location);
+    if (target.scheme() != QLatin1String("http") && target.scheme() != QLatin1String("https"))
+        return unknownProtocol;
+    if (from.scheme() == QLatin1String("https") && target.scheme() == QLatin1String("http"))
+        return ToolErrors::network(QNetworkReply::InsecureRedirectError, QStringLiteral("Insecure redirect"));
+    return target;
 }
 
 } // namespace
@@ -62,62 +104,77 @@ QCoro::Task<std::optional<ToolError>> FileDownloader::download(
         co_return ToolErrors::file(
             QStringLiteral("Could not write ") + dest + QStringLiteral(": ") + file.errorString());
 
-    QNetworkReply* reply = m_network.get(requestFor(url));
-    // Without a limit Qt's network thread buffers as fast as the peer sends.
-    reply->setReadBufferSize(readBufferSize);
-    m_reply = reply;
+    // Each request gets a reply of its own: when Qt follows redirects itself,
+    // every response lands in one reply, and a redirect answered twice (Qt
+    // resends a request whose connection closed as the answer arrived) merges
+    // its headers into the file's, leaving "Content-Length: 0, 307200".
+    QUrl current = url;
+    for (int followed = 0;; ++followed) {
+        QNetworkReply* reply = m_network.get(requestFor(current));
+        // Without a limit Qt's network thread buffers as fast as the peer sends.
+        reply->setReadBufferSize(readBufferSize);
+        m_reply = reply;
 
-    bool stalled = false;
-    std::optional<ToolError> writeError;
-    QTimer stallTimer;
-    stallTimer.setSingleShot(true);
-    stallTimer.setInterval(m_stallTimeout);
-    QObject::connect(&stallTimer, &QTimer::timeout, reply, [&stalled, reply] {
-        stalled = true;
-        reply->abort();
-    });
-    QObject::connect(reply, &QNetworkReply::readyRead, reply, [&, reply] {
-        stallTimer.start();
-        const QByteArray chunk = reply->readAll();
-        // Redirect and error bodies are not the tool; the status decides the outcome below.
-        if (!statusAccepted(reply))
-            return;
-        if (file.write(chunk) != chunk.size()) {
-            writeError = ToolErrors::file(
-                QStringLiteral("Could not write ") + dest + QStringLiteral(": ") + file.errorString());
+        // Ends this request's handlers with the request.
+        const QObject scope;
+        bool stalled = false;
+        std::optional<ToolError> writeError;
+        QTimer stallTimer;
+        stallTimer.setSingleShot(true);
+        stallTimer.setInterval(m_stallTimeout);
+        QObject::connect(&stallTimer, &QTimer::timeout, &scope, [&stalled, reply] {
+            stalled = true;
             reply->abort();
-        }
-    });
-    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [&](qint64 received, qint64 total) {
+        });
+        QObject::connect(reply, &QNetworkReply::readyRead, &scope, [&, reply] {
+            stallTimer.start();
+            const QByteArray chunk = reply->readAll();
+            // Redirect and error bodies are not the tool; the status decides the outcome below.
+            if (!statusAccepted(reply))
+                return;
+            if (file.write(chunk) != chunk.size()) {
+                writeError = ToolErrors::file(
+                    QStringLiteral("Could not write ") + dest + QStringLiteral(": ") + file.errorString());
+                reply->abort();
+            }
+        });
+        QObject::connect(reply, &QNetworkReply::downloadProgress, &scope, [&](qint64 received, qint64 total) {
+            stallTimer.start();
+            // Qt reports the received count as the total at the end when no size was announced.
+            const bool announced = reply->header(QNetworkRequest::ContentLengthHeader).isValid();
+            if (announced && total >= 1 && onProgress && statusAccepted(reply))
+                onProgress(qBound(0.0, double(received) / double(total), 1.0));
+        });
         stallTimer.start();
-        // Qt reports the received count as the total at the end when no size was announced.
-        const bool announced = reply->header(QNetworkRequest::ContentLengthHeader).isValid();
-        if (announced && total >= 1 && onProgress && statusAccepted(reply))
-            onProgress(qBound(0.0, double(received) / double(total), 1.0));
-    });
-    stallTimer.start();
 
-    auto finished = qCoro(reply).waitForFinished();
-    co_await std::move(finished);
-    stallTimer.stop();
-    reply->deleteLater();
+        auto finished = qCoro(reply).waitForFinished();
+        co_await std::move(finished);
+        stallTimer.stop();
+        reply->deleteLater();
 
-    std::optional<ToolError> error;
-    if (stalled) {
-        error = ToolErrors::network(QNetworkReply::TimeoutError, QStringLiteral("The request timed out."));
-    } else if (writeError) {
-        error = writeError;
-    } else if (!statusAccepted(reply) && !isRedirect(reply)) {
-        error = ToolErrors::httpStatus(*httpStatus(reply));
-    } else if (reply->error() != QNetworkReply::NoError) {
-        error = ToolErrors::network(reply->error(), reply->errorString());
-    } else if (isRedirect(reply)) {
-        error = ToolErrors::httpStatus(*httpStatus(reply));
-    } else if (!file.commit()) {
-        error = ToolErrors::file(
-            QStringLiteral("Could not write ") + dest + QStringLiteral(": ") + file.errorString());
+        if (stalled)
+            co_return ToolErrors::network(
+                QNetworkReply::TimeoutError, QStringLiteral("The request timed out."));
+        if (writeError)
+            co_return writeError;
+        if (!statusAccepted(reply) && !isRedirect(reply))
+            co_return ToolErrors::httpStatus(*httpStatus(reply));
+        if (reply->error() != QNetworkReply::NoError)
+            co_return ToolErrors::network(reply->error(), reply->errorString());
+        if (!isRedirect(reply))
+            break;
+        if (!leadsOn(reply))
+            co_return ToolErrors::httpStatus(*httpStatus(reply));
+        const std::variant<QUrl, ToolError> target = redirectTarget(reply, followed);
+        if (const ToolError* error = std::get_if<ToolError>(&target))
+            co_return *error;
+        current = std::get<QUrl>(target);
     }
-    co_return error;
+
+    if (!file.commit())
+        co_return ToolErrors::file(
+            QStringLiteral("Could not write ") + dest + QStringLiteral(": ") + file.errorString());
+    co_return std::nullopt;
 }
 
 void FileDownloader::cancel()

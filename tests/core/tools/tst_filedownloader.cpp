@@ -61,6 +61,10 @@ private slots:
                                       << "HTTP 500" << false;
         QTest::newRow("redirect to a missing file") << "badhop"
                                                     << "HTTP 404" << false;
+        QTest::newRow("endless redirects") << "loop"
+                                           << "Too many redirects" << false;
+        QTest::newRow("redirect to another protocol") << "ftphop"
+                                                      << "Unknown protocol specified" << false;
         QTest::newRow("stall") << "stall"
                                << "The request timed out." << true;
     }
@@ -79,6 +83,8 @@ private slots:
         server.serveRedirect("/hop2", "/hop3", 302);
         server.serveRedirect("/hop3", server.url("/file").toString(), 307);
         server.serveRedirect("/badhop", "/missing");
+        server.serveRedirect("/loop", "/loop");
+        server.serveRedirect("/ftphop", "ftp://127.0.0.1/file");
         server.serveStatus("/broken", 500);
         server.serveStall("/stall", content.size(), 1000);
 
