@@ -11,8 +11,8 @@ KLIPWELL_BUILD_PACKAGES=(
   fonts-dejavu-core
 )
 
-# Extra packages the test suite needs: the real tools it drives, a session
-# bus for notifications and a display server for screenshots.
+# Extra packages the test suite needs: the real tools it drives, a private
+# session bus for notifications, and archivers for the local tool mirror.
 KLIPWELL_TEST_PACKAGES=(
   yt-dlp ffmpeg python3 dbus dbus-daemon xz-utils zip unzip
 )

@@ -12,6 +12,6 @@ namespace ToolSources {
 // With KLIPWELL_TOOL_MIRROR set (for example "http://127.0.0.1:8080"), its
 // scheme, host and port replace those of the URL; the path is kept.
 QUrl mirrored(const QUrl& url);
-// The spec of a downloadable tool from its provider; none for ejs.
+// The download description (ToolSpec) of a tool from its provider; none for ejs.
 std::optional<ToolSpec> spec(Tool tool);
 } // namespace ToolSources
