@@ -27,6 +27,12 @@ QNetworkRequest requestFor(const QUrl& url)
     return request;
 }
 
+ToolError writeFailure(const QString& dest, const QSaveFile& file)
+{
+    return ToolErrors::file(
+        QStringLiteral("Could not write ") + dest + QStringLiteral(": ") + file.errorString());
+}
+
 // The HTTP status of the response, none for non-HTTP URLs or before the headers.
 std::optional<int> httpStatus(const QNetworkReply* reply)
 {
@@ -101,8 +107,7 @@ QCoro::Task<std::optional<ToolError>> FileDownloader::download(
     QSaveFile file(dest);
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
-        co_return ToolErrors::file(
-            QStringLiteral("Could not write ") + dest + QStringLiteral(": ") + file.errorString());
+        co_return writeFailure(dest, file);
 
     // Each request gets a reply of its own: when Qt follows redirects itself,
     // every response lands in one reply, and a redirect answered twice (Qt
@@ -133,8 +138,7 @@ QCoro::Task<std::optional<ToolError>> FileDownloader::download(
             if (!statusAccepted(reply))
                 return;
             if (file.write(chunk) != chunk.size()) {
-                writeError = ToolErrors::file(
-                    QStringLiteral("Could not write ") + dest + QStringLiteral(": ") + file.errorString());
+                writeError = writeFailure(dest, file);
                 reply->abort();
             }
         });
@@ -172,8 +176,7 @@ QCoro::Task<std::optional<ToolError>> FileDownloader::download(
     }
 
     if (!file.commit())
-        co_return ToolErrors::file(
-            QStringLiteral("Could not write ") + dest + QStringLiteral(": ") + file.errorString());
+        co_return writeFailure(dest, file);
     co_return std::nullopt;
 }
 
