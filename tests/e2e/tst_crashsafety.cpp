@@ -14,6 +14,7 @@
 #include "QueueFile.h"
 #include "SettingsStore.h"
 #include "TestHttpServer.h"
+#include "TestSupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -71,7 +72,7 @@ QList<qint64> childrenOf(qint64 parent)
         const qint64 pid = entry.toLongLong(&numeric);
         if (!numeric)
             continue;
-        const QString status = QString::fromUtf8(EngineTools::readFile("/proc/" + entry + "/status"));
+        const QString status = QString::fromUtf8(TestSupport::readFile("/proc/" + entry + "/status"));
         if (status.contains(QStringLiteral("\nPPid:\t%1\n").arg(parent)) && !status.contains("State:\tZ"))
             found.append(pid);
     }
@@ -81,7 +82,7 @@ QList<qint64> childrenOf(qint64 parent)
 bool isRunning(qint64 pid)
 {
     const QString status
-        = QString::fromUtf8(EngineTools::readFile(QStringLiteral("/proc/%1/status").arg(pid)));
+        = QString::fromUtf8(TestSupport::readFile(QStringLiteral("/proc/%1/status").arg(pid)));
     return !status.isEmpty() && !status.contains("State:\tZ");
 }
 
@@ -163,7 +164,7 @@ private slots:
             DownloadTask* task = manager.tasks().at(i);
             QTRY_VERIFY_WITH_TIMEOUT(isFinished(task->status()), patience);
             QCOMPARE(task->status(), TaskStatus::completed);
-            QCOMPARE(EngineTools::readFile(task->firstFile().value_or(QString())), contents[i]);
+            QCOMPARE(TestSupport::readFile(task->firstFile().value_or(QString())), contents[i]);
         }
     }
 

@@ -1,5 +1,4 @@
 #include "FormatManager.h"
-#include "LogManager.h"
 #include "TestHttpServer.h"
 #include "TestMedia.h"
 #include "TestSupport.h"
@@ -27,14 +26,6 @@ class DiscoverTest : public QObject {
     static std::variant<MediaInfo, InfoError> discover(const QString& url, double timeoutSeconds = 120)
     {
         return QCoro::waitFor(FormatManager::discover(url, NetworkOptions {}, timeoutSeconds));
-    }
-
-    static QString appLog()
-    {
-        // A read waits for every earlier append, so the file is complete after it.
-        LogManager::shared().read(QUuid::createUuid());
-        QFile file(LogManager::shared().appLogPath());
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
 
     // Puts a program in the tools folder under the name yt-dlp.
@@ -75,25 +66,32 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("title");
-        QTest::addColumn<int>("entries");
+        QTest::addColumn<QStringList>("entries");
         QTest::addColumn<QList<int>>("heights");
-        QTest::addColumn<QStringList>("audio");
+        QTest::addColumn<QStringList>("videoLabels");
+        QTest::addColumn<QStringList>("audioLabels");
 
-        QTest::newRow("direct mp4") << TestMedia::directVideo << u"clip"_s << 0 << QList<int> {}
-                                    << QStringList {};
-        QTest::newRow("HLS master") << TestMedia::hlsMaster << u"master"_s << 0
-                                    << QList<int> { 1080, 720, 480 } << QStringList { u"128"_s };
-        QTest::newRow("page with two videos")
-            << TestMedia::playlistPage << u"Two clips"_s << 2 << QList<int> {} << QStringList {};
+        // yt-dlp names no codecs for a plain file, so it offers no choice in either list.
+        QTest::newRow("direct mp4") << TestMedia::directVideo << u"clip"_s << QStringList {} << QList<int> {}
+                                    << QStringList {} << QStringList {};
+        QTest::newRow("HLS master") << TestMedia::hlsMaster << u"master"_s << QStringList {}
+                                    << QList<int> { 1080, 720, 480 }
+                                    << QStringList { u"4540 · mp4 · 1080p · avc1"_s,
+                                           u"2200 · mp4 · 720p60 · avc1"_s, u"900 · mp4 · 480p · avc1"_s }
+                                    << QStringList { u"128 · mp4 · mp4a · 128 kbps"_s };
+        QTest::newRow("page with two videos") << TestMedia::playlistPage << u"Two clips"_s
+                                              << QStringList { u"Two clips (1)"_s, u"Two clips (2)"_s }
+                                              << QList<int> {} << QStringList {} << QStringList {};
     }
 
     void realMedia()
     {
         QFETCH(QString, path);
         QFETCH(QString, title);
-        QFETCH(int, entries);
+        QFETCH(QStringList, entries);
         QFETCH(QList<int>, heights);
-        QFETCH(QStringList, audio);
+        QFETCH(QStringList, videoLabels);
+        QFETCH(QStringList, audioLabels);
 
         const QString url = server.url(u"/media/"_s + path).toString();
         const auto result = discover(url);
@@ -101,15 +99,23 @@ private slots:
             QFAIL(qPrintable(error->message));
         const MediaInfo& info = std::get<MediaInfo>(result);
         QCOMPARE(info.title, title);
+        QCOMPARE(info.extractor, u"Generic"_s);
         QCOMPARE(info.webpageURL, url);
-        QCOMPARE(info.isPlaylist, entries > 0);
-        QCOMPARE(info.entries.size(), entries);
+        QCOMPARE(info.isPlaylist, !entries.isEmpty());
+        QStringList entryTitles;
+        for (const PlaylistEntry& entry : info.entries)
+            entryTitles << entry.title;
+        QCOMPARE(entryTitles, entries);
         QCOMPARE(info.heights(), heights);
-        QStringList audioIDs;
-        for (const FormatInfo& format : info.audioFormats())
-            audioIDs << format.id;
-        QCOMPARE(audioIDs, audio);
-        QVERIFY(appLog().contains(u"] info "_s + url + u" -> exit 0\n"_s));
+        const auto labels = [](const QList<FormatInfo>& formats) {
+            QStringList result;
+            for (const FormatInfo& format : formats)
+                result << format.label();
+            return result;
+        };
+        QCOMPARE(labels(info.videoFormats()), videoLabels);
+        QCOMPARE(labels(info.audioFormats()), audioLabels);
+        QVERIFY(TestSupport::appLog().contains(u"] info "_s + url + u" -> exit 0\n"_s));
     }
 
     void failures_data()
@@ -135,8 +141,8 @@ private slots:
         const auto result = discover(url);
         QVERIFY(std::holds_alternative<InfoError>(result));
         QCOMPARE(std::get<InfoError>(result).message, message);
-        QVERIFY(appLog().contains(u"] info "_s + url + u" -> exit 1\n"_s));
-        QVERIFY(appLog().contains(u"] info error: "_s));
+        QVERIFY(TestSupport::appLog().contains(u"] info "_s + url + u" -> exit 1\n"_s));
+        QVERIFY(TestSupport::appLog().contains(u"] info error: "_s));
     }
 
     void rejectedBeforeRunning_data()
@@ -169,11 +175,11 @@ private slots:
             QFile file(toolPath(Tool::ytdlp));
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
-        const QString logBefore = appLog();
+        const QString logBefore = TestSupport::appLog();
         const auto result = discover(url);
         QVERIFY(std::holds_alternative<InfoError>(result));
         QCOMPARE(std::get<InfoError>(result).message, message);
-        QCOMPARE(appLog(), logBefore);
+        QCOMPARE(TestSupport::appLog(), logBefore);
     }
 
     void standIns_data()

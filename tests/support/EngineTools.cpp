@@ -35,10 +35,4 @@ QByteArray writeNoise(const QString& path, qint64 size, quint32 seed)
     return data;
 }
 
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace EngineTools

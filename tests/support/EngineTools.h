@@ -14,6 +14,5 @@ QString useSystemTools();
 // Writes `size` bytes of fixed pseudo-random content (the same for the same
 // seed) and returns them.
 QByteArray writeNoise(const QString& path, qint64 size, quint32 seed);
-QByteArray readFile(const QString& path);
 
 } // namespace EngineTools

@@ -111,9 +111,6 @@ struct Generated {
             tone({ QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-b:a"),
                      QStringLiteral("32k") },
                 { TestMedia::audioM4a }),
-            tone({ QStringLiteral("-c:a"), QStringLiteral("libmp3lame"), QStringLiteral("-b:a"),
-                     QStringLiteral("32k") },
-                { TestMedia::audioMp3 }),
         };
         // Both cores work at once: the renditions dominate the time.
         std::vector<std::unique_ptr<QProcess>> running;

@@ -25,7 +25,6 @@
 //                    group rendition unset, so it would count as neither video
 //                    nor audio.
 //   audio.m4a        2 s AAC tone
-//   audio.mp3        2 s MP3 tone
 //   page.html        HTML page titled "Two clips" with two <video> elements
 //                    pointing at clip.mp4 and clip2.mp4 (relative links): a
 //                    playlist of two entries for yt-dlp's generic extractor
@@ -35,7 +34,6 @@ inline const QString directVideo = QStringLiteral("clip.mp4");
 inline const QString secondVideo = QStringLiteral("clip2.mp4");
 inline const QString hlsMaster = QStringLiteral("hls/master.m3u8");
 inline const QString audioM4a = QStringLiteral("audio.m4a");
-inline const QString audioMp3 = QStringLiteral("audio.mp3");
 inline const QString playlistPage = QStringLiteral("page.html");
 
 // The generated folder, or an empty string when generation failed (see error()).

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "LogManager.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,6 +24,18 @@ QString writeScript(const QString& path, const QByteArray& content)
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
         | QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther);
     return QFileInfo(path).absoluteFilePath();
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString appLog()
+{
+    LogManager::shared().read(QUuid::createUuid()); // a read waits for every earlier append
+    return QString::fromUtf8(readFile(LogManager::shared().appLogPath()));
 }
 
 } // namespace TestSupport

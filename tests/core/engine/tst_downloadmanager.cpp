@@ -27,8 +27,7 @@ constexpr int patience = 30000; // real child processes on a loaded machine
 
 QString readAll(const QString& path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    return QString::fromUtf8(TestSupport::readFile(path));
 }
 
 } // namespace
@@ -258,20 +257,16 @@ private slots:
     void notificationAtTheEndOfARun_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("request");
-        QTest::addColumn<QString>("summary"); // empty: nothing is posted
+        QTest::addColumn<QString>("summary"); // empty: cancelled, nothing is posted
         QTest::addColumn<QString>("body");
         QTest::newRow("completed") << "ok"
-                                   << ""
                                    << "Download complete"
                                    << "Title ok";
         QTest::newRow("failed") << "fail"
-                                << ""
                                 << "Download failed"
                                 << ErrorInterpreter::explain(
                                        "[generic] Unsupported URL: https://example.com/fail", 1);
         QTest::newRow("cancelled") << "wait"
-                                   << "cancel"
                                    << ""
                                    << "";
     }
@@ -279,18 +274,16 @@ private slots:
     void notificationAtTheEndOfARun()
     {
         QFETCH(QString, name);
-        QFETCH(QString, request);
         QFETCH(QString, summary);
         QFETCH(QString, body);
         const qsizetype before = m_notifications->received().size();
         manager().setStarted(true);
         DownloadTask* task = manager().enqueue(options(name));
-        if (!request.isEmpty()) {
+        if (summary.isEmpty()) {
             QTRY_COMPARE_WITH_TIMEOUT(task->stage(), "Downloading", patience);
-            request == "pause" ? manager().pause(task) : manager().cancel(task);
+            manager().cancel(task);
         }
-        QTRY_VERIFY_WITH_TIMEOUT(
-            isFinished(task->status()) || task->status() == TaskStatus::paused, patience);
+        QTRY_VERIFY_WITH_TIMEOUT(isFinished(task->status()), patience);
         if (summary.isEmpty()) {
             // A later download's notice arrives alone.
             manager().enqueue(options("ok-after"));
@@ -404,11 +397,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(running->status(), TaskStatus::paused, patience);
         QCOMPARE(started(), QStringList { "wait1" });
 
-        QStringList stages;
-        connect(running, &DownloadTask::stageChanged, this, [&] { stages.append(running->stage()); });
         manager().resumeAll();
-        stages.removeAll(QString()); // the run state is reset on the way
-        QCOMPARE(stages, (QStringList { "Waiting", "Starting" }));
         QCOMPARE(running->status(), TaskStatus::downloading);
         QCOMPARE(waiting->status(), TaskStatus::queued);
         QCOMPARE(waiting->stage(), "Waiting");
@@ -418,12 +407,11 @@ private slots:
     {
         QTest::addColumn<QString>("from");
         QTest::addColumn<TaskStatus>("status");
-        QTest::addColumn<int>("historyEntries");
-        QTest::newRow("queued") << "queued" << TaskStatus::cancelled << 1;
-        QTest::newRow("paused") << "paused" << TaskStatus::cancelled << 1;
-        QTest::newRow("downloading") << "downloading" << TaskStatus::cancelled << 1;
-        QTest::newRow("completed") << "completed" << TaskStatus::completed << 1;
-        QTest::newRow("failed") << "failed" << TaskStatus::failed << 1;
+        QTest::newRow("queued") << "queued" << TaskStatus::cancelled;
+        QTest::newRow("paused") << "paused" << TaskStatus::cancelled;
+        QTest::newRow("downloading") << "downloading" << TaskStatus::cancelled;
+        QTest::newRow("completed") << "completed" << TaskStatus::completed;
+        QTest::newRow("failed") << "failed" << TaskStatus::failed;
     }
 
     void cancelInEveryStatus()
@@ -443,7 +431,7 @@ private slots:
         manager().cancel(task);
         QTRY_VERIFY_WITH_TIMEOUT(isFinished(task->status()), patience);
         QTEST(task->status(), "status");
-        QTEST(int(m_history->items().size()), "historyEntries");
+        QCOMPARE(m_history->items().size(), 1);
         QCOMPARE(m_history->items().first().status, task->status());
         QVERIFY(task->finishedAt().has_value());
         if (from != "queued" && from != "paused")

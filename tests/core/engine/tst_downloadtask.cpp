@@ -162,7 +162,6 @@ private slots:
         QTest::addColumn<QString>("title");
         QTest::addColumn<Events>("events");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("options title") << "Clip" << Events {} << "Clip";
         QTest::newRow("no title shows the address") << "" << Events {} << "https://example.com/watch?v=1";
         QTest::newRow("single item keeps the options title")
             << "Clip" << Events { item(1, 1, "Raw") } << "Clip";

@@ -57,18 +57,10 @@ private slots:
 
         HistoryStore store;
         store.record(&task);
-        const HistoryItem item = store.items().value(0);
-        QCOMPARE(item.id, task.id());
-        QCOMPARE(item.title, "Title");
-        QCOMPARE(item.thumbnail, "https://example.com/t.jpg");
-        QCOMPARE(item.date, *task.finishedAt());
-        QCOMPARE(item.status, TaskStatus::completed);
-        QCOMPARE(item.filePath, "/media/out/a.mp4");
-        QCOMPARE(item.folder, "/media/out");
-        QCOMPARE(item.sourceURL, "https://example.com/a");
-        QCOMPARE(item.size, 42);
-        QCOMPARE(item.error, std::nullopt);
-        QCOMPARE(item.options, task.options());
+        const HistoryItem expected { task.id(), "Title", QString("https://example.com/t.jpg"),
+            *task.finishedAt(), TaskStatus::completed, QString("/media/out/a.mp4"), "/media/out",
+            "https://example.com/a", 42, std::nullopt, task.options() };
+        QCOMPARE(store.items(), QList<HistoryItem> { expected });
 
         const QJsonObject json = fileContent().at(0).toObject();
         QCOMPARE(json.value("date").toString(), "2024-05-01T09:30:00Z");
@@ -85,8 +77,6 @@ private slots:
         QTest::newRow("whole number") << QJsonValue(5e9) << true << std::optional<qint64>(5'000'000'000);
         QTest::newRow("null is absent") << QJsonValue(QJsonValue::Null) << true << std::optional<qint64>();
         QTest::newRow("fractional") << QJsonValue(2.5) << false << std::optional<qint64>();
-        QTest::newRow("beyond 64 bits") << QJsonValue(1e19) << false << std::optional<qint64>();
-        QTest::newRow("as text") << QJsonValue("42") << false << std::optional<qint64>();
     }
 
     void entrySize()

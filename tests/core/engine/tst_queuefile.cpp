@@ -72,14 +72,11 @@ private slots:
         QTest::addColumn<QJsonValue>("value"); // undefined: key removed
         QTest::newRow("missing id") << "id" << QJsonValue(QJsonValue::Undefined);
         QTest::newRow("unknown status") << "status" << QJsonValue("sleeping");
-        QTest::newRow("status in capitals") << "status" << QJsonValue("Completed");
         QTest::newRow("progress as text") << "progress" << QJsonValue("0.5");
         QTest::newRow("createdAt not a date") << "createdAt" << QJsonValue("yesterday");
         QTest::newRow("finishedAt not a date") << "finishedAt" << QJsonValue(12);
         QTest::newRow("outputFiles with a number") << "outputFiles" << QJsonValue(QJsonArray { "a", 1 });
         QTest::newRow("finalSize as text") << "finalSize" << QJsonValue("12");
-        QTest::newRow("finalSize fractional") << "finalSize" << QJsonValue(2.5);
-        QTest::newRow("finalSize beyond 64 bits") << "finalSize" << QJsonValue(1e19);
     }
 
     void badRecordsAreRejected()

@@ -19,11 +19,9 @@ private slots:
         const QString unknown = QStringLiteral("—");
         QTest::newRow("absent") << OptionalSeconds() << unknown;
         QTest::newRow("zero") << OptionalSeconds(0) << unknown;
-        QTest::newRow("negative") << OptionalSeconds(-5) << unknown;
         QTest::newRow("NaN") << OptionalSeconds(std::numeric_limits<double>::quiet_NaN()) << unknown;
         QTest::newRow("infinity") << OptionalSeconds(std::numeric_limits<double>::infinity()) << unknown;
         QTest::newRow("beyond 64 bits") << OptionalSeconds(1e300) << unknown;
-        QTest::newRow("under a second") << OptionalSeconds(0.4) << QStringLiteral("0:00");
         QTest::newRow("59.9 truncates") << OptionalSeconds(59.9) << QStringLiteral("0:59");
         QTest::newRow("just under an hour") << OptionalSeconds(3599.99) << QStringLiteral("59:59");
         QTest::newRow("one hour") << OptionalSeconds(3600) << QStringLiteral("1:00:00");
@@ -51,9 +49,6 @@ private slots:
         QTest::newRow("1500 rounds half up") << qint64(1500) << QStringLiteral("2 KB");
         QTest::newRow("999 499") << qint64(999'499) << QStringLiteral("999 KB");
         QTest::newRow("999 500 carries to MB") << qint64(999'500) << QStringLiteral("1 MB");
-        QTest::newRow("999 999") << qint64(999'999) << QStringLiteral("1 MB");
-        QTest::newRow("1 000 000") << qint64(1'000'000) << QStringLiteral("1 MB");
-        QTest::newRow("12 300 000") << qint64(12'300'000) << QStringLiteral("12.3 MB");
         QTest::newRow("MB one decimal, half up") << qint64(12'350'000) << QStringLiteral("12.4 MB");
         QTest::newRow("999.95 MB carries to GB") << qint64(999'950'000) << QStringLiteral("1 GB");
         QTest::newRow("GB two decimals") << qint64(1'234'567'890) << QStringLiteral("1.23 GB");

@@ -1,5 +1,6 @@
 #include "ArchiveExtractor.h"
 #include "TestArchive.h"
+#include "TestSupport.h"
 
 #include <QCoroTask>
 #include <QDir>
@@ -13,13 +14,7 @@ using TestArchive::Format;
 Q_DECLARE_METATYPE(QList<TestArchive::Entry>)
 Q_DECLARE_METATYPE(TestArchive::Format)
 
-namespace {
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-} // namespace
+using TestSupport::readFile;
 
 // Every archive is unpacked into <tmp>/work/x; nothing may appear elsewhere in <tmp>.
 class TestArchiveExtractor : public QObject {

@@ -1,6 +1,7 @@
 #include "DependencyManager.h"
 #include "LogManager.h"
 #include "TestHttpServer.h"
+#include "TestSupport.h"
 #include "ToolManifest.h"
 #include "ToolMirror.h"
 #include "ToolSources.h"
@@ -23,18 +24,12 @@ Q_DECLARE_METATYPE(Tool)
 
 namespace {
 
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using TestSupport::readFile;
 
 // The application log without timestamps, after every queued line was written.
 QStringList appLog()
 {
-    LogManager::shared().read(QUuid::createUuid());
-    QStringList lines
-        = QString::fromUtf8(readFile(LogManager::shared().appLogPath())).split('\n', Qt::SkipEmptyParts);
+    QStringList lines = TestSupport::appLog().split('\n', Qt::SkipEmptyParts);
     for (QString& line : lines)
         line.remove(QRegularExpression(QStringLiteral("^\\[[^]]*\\] ")));
     return lines;
@@ -126,10 +121,6 @@ private slots:
             << "yt-dlp failed validation."
             << QStringList { "Source " + ytdlp + " failed: yt-dlp failed validation.",
                    "Install yt-dlp failed: yt-dlp failed validation." };
-        QTest::newRow("no content length") << Tool::ytdlp << "noLength"
-                                           << "" << QStringList {};
-        QTest::newRow("redirect chain") << Tool::ytdlp << "redirects"
-                                        << "" << QStringList {};
         QTest::newRow("stalled server")
             << Tool::ytdlp << "stall"
             << "The request timed out."
@@ -165,12 +156,6 @@ private slots:
                 TestArchive::fileFrom("bin/ffmpeg", "/usr/bin/ffmpeg") });
         } else if (fault == "badProbe") {
             m_server->serveData(first, "#!/bin/sh\necho 2025.01.01\nexit 3\n");
-        } else if (fault == "noLength") {
-            m_server->serveWithoutLength(first, readFile("/usr/bin/yt-dlp"));
-        } else if (fault == "redirects") {
-            m_server->serveRedirect(first, "/hop");
-            m_server->serveRedirect("/hop", m_server->url("/real/yt-dlp").toString(), 301);
-            m_server->serveFile("/real/yt-dlp", "/usr/bin/yt-dlp");
         } else if (fault == "stall") {
             m_server->serveStall(first, 1000000, 100);
         }

@@ -52,11 +52,6 @@ private slots:
             << QStringList { "https://github.com/denoland/deno/releases/latest/download/"
                              "deno-x86_64-unknown-linux-gnu.zip" }
             << true << dashes;
-        QTest::newRow("deno arm64")
-            << Tool::deno << CpuArchitecture::arm64
-            << QStringList { "https://github.com/denoland/deno/releases/latest/download/"
-                             "deno-aarch64-unknown-linux-gnu.zip" }
-            << true << dashes;
         QTest::newRow("ffmpeg x86-64") << Tool::ffmpeg << CpuArchitecture::x86_64
                                        << QStringList { btbn + "ffmpeg-master-latest-linux64-gpl.tar.xz",
                                               johnvansickle + "ffmpeg-release-amd64-static.tar.xz" }
@@ -117,8 +112,6 @@ private slots:
                                                    << "";
         QTest::newRow("yt-dlp") << Tool::ytdlp << " \t2025.01.15\t \n"
                                 << "2025.01.15";
-        QTest::newRow("yt-dlp empty") << Tool::ytdlp << "\n\n"
-                                      << "";
         QTest::newRow("yt-dlp blank line") << Tool::ytdlp << " \t\n2025.01.15"
                                            << "";
         QTest::newRow("deno") << Tool::deno << "deno 2.1.4 (stable, release, aarch64-apple-darwin)\nv8 13.0"

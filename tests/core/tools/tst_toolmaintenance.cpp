@@ -1,7 +1,7 @@
 #include "DependencyManager.h"
-#include "LogManager.h"
 #include "SettingsStore.h"
 #include "TestHttpServer.h"
+#include "TestSupport.h"
 #include "ToolManifest.h"
 #include "ToolMirror.h"
 #include "ToolSources.h"
@@ -132,10 +132,7 @@ private slots:
         QCOMPARE(manager.state(Tool::ejs),
             (ComponentState { ComponentStatuses::Installed {}, 1.0, QStringLiteral("ready"), std::nullopt }));
         QCOMPARE(manager.ejsDetail(), "Fetched on demand from GitHub by yt-dlp (remote components enabled)");
-        LogManager::shared().read(QUuid::createUuid());
-        QFile log(LogManager::shared().appLogPath());
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        QVERIFY(log.readAll().contains("] Dependency verification: ready=true\n"));
+        QVERIFY(TestSupport::appLog().contains("] Dependency verification: ready=true\n"));
     }
 
     void withoutRemoteComponentsTheChallengeSolverIsMissing()
