@@ -172,8 +172,7 @@ private slots:
             QVERIFY(QFile::remove(toolPath(Tool::ytdlp)));
         } else if (program == "plain file") {
             QVERIFY(QFile::remove(toolPath(Tool::ytdlp)));
-            QFile file(toolPath(Tool::ytdlp));
-            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(TestSupport::writeFile(toolPath(Tool::ytdlp), {}));
         }
         const QString logBefore = TestSupport::appLog();
         const auto result = discover(url);

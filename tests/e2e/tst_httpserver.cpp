@@ -1,6 +1,7 @@
 // The local HTTP server every end-to-end test relies on: resume needs real
 // range answers, fault tests need exact statuses.
 #include "TestHttpServer.h"
+#include "TestSupport.h"
 
 #include <QElapsedTimer>
 #include <QNetworkAccessManager>
@@ -64,12 +65,10 @@ private slots:
         QFETCH(QByteArray, body);
         QFETCH(QByteArray, contentRange);
         QTemporaryDir dir;
-        QFile file(dir.filePath(QStringLiteral("digits.bin")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("0123456789");
-        file.close();
+        const QString file = dir.filePath(QStringLiteral("digits.bin"));
+        QVERIFY(TestSupport::writeFile(file, "0123456789"));
         TestHttpServer server;
-        server.serveFile(QStringLiteral("/digits.bin"), file.fileName());
+        server.serveFile(QStringLiteral("/digits.bin"), file);
         const Answer answer = get(server.url(QStringLiteral("/digits.bin")), range);
         QCOMPARE(answer.status, status);
         QCOMPARE(answer.body, body);

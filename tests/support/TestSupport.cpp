@@ -26,6 +26,13 @@ QString writeScript(const QString& path, const QByteArray& content)
     return QFileInfo(path).absoluteFilePath();
 }
 
+bool writeFile(const QString& path, const QByteArray& content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
+}
+
 QByteArray readFile(const QString& path)
 {
     QFile file(path);

@@ -2,6 +2,7 @@
 #include "QueueFile.h"
 
 #include "AppPaths.h"
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,13 +27,6 @@ TaskRecord sampleRecord()
     record.finalSize = 5'000'000'000;
     record.error = QStringLiteral("Some playlist items failed — see the log.");
     return record;
-}
-
-void writeRaw(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
 }
 
 QStringList corruptCopies()
@@ -119,7 +113,7 @@ private slots:
     void undecodableFileIsKeptAside()
     {
         QFETCH(QByteArray, content);
-        writeRaw(QueueFile::path(), content);
+        QVERIFY(TestSupport::writeFile(QueueFile::path(), content));
         QCOMPARE(QueueFile::load(), QList<TaskRecord>());
         const QStringList copies = corruptCopies();
         QCOMPARE(copies.size(), 1);
@@ -131,7 +125,7 @@ private slots:
         QCOMPARE(copy.readAll(), content);
 
         // A second bad load in the same second keeps a second copy instead of overwriting the first.
-        writeRaw(QueueFile::path(), "[");
+        QVERIFY(TestSupport::writeFile(QueueFile::path(), "["));
         QueueFile::load();
         QCOMPARE(corruptCopies().size(), 2);
 

@@ -1,4 +1,5 @@
 #include "SettingsStore.h"
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,10 +25,7 @@ QString settingsFilePath()
 // Replaces the settings file as if a previous run (or the user) had written it.
 void writeSettingsFile(const QByteArray& text)
 {
-    QFile file(settingsFilePath());
-    QVERIFY(QDir().mkpath(QFileInfo(file).path()));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write("[General]\n" + text);
+    QVERIFY(TestSupport::writeFile(settingsFilePath(), "[General]\n" + text));
 }
 
 void store(const QVariantMap& values)

@@ -189,11 +189,8 @@ out(1, b"no newline at the end")
         QFETCH(QString, reason);
 
         const QString path = m_dir.filePath(name);
-        if (create) {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("#!/bin/sh\necho should not run\n");
-        }
+        if (create)
+            QVERIFY(TestSupport::writeFile(path, "#!/bin/sh\necho should not run\n"));
         ManagedProcess child(path, {});
         QCOMPARE(child.start(), reason);
         QVERIFY(!child.isRunning());

@@ -84,10 +84,8 @@ private slots:
         QDir root(tmp.path());
         QVERIFY(root.mkpath(QStringLiteral("work/x")));
         // Something to steal for a hard link that points out.
-        QFile evil(root.filePath(QStringLiteral("work/evil")));
-        QVERIFY(evil.open(QIODevice::WriteOnly));
-        evil.write("outside");
-        evil.close();
+        const QString evil = root.filePath(QStringLiteral("work/evil"));
+        QVERIFY(TestSupport::writeFile(evil, "outside"));
         const QString archive = root.filePath(QStringLiteral("work/download.zip"));
         for (Entry& entry : entries) {
             entry.name.replace(QStringLiteral("/ABSOLUTE"), tmp.path());
@@ -105,7 +103,7 @@ private slots:
         QCOMPARE(root.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList { "work" });
         QCOMPARE(QDir(root.filePath("work")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
             QStringList({ "download.zip", "evil", "x" }));
-        QCOMPARE(readFile(evil.fileName()), QByteArray("outside"));
+        QCOMPARE(readFile(evil), QByteArray("outside"));
         QVERIFY(!QFileInfo::exists(QStringLiteral("/etc/evil")));
     }
 
@@ -123,12 +121,10 @@ private slots:
     {
         QFETCH(QByteArray, content);
         QTemporaryDir tmp;
-        QFile file(tmp.filePath(QStringLiteral("download.zip")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        file.close();
+        const QString archive = tmp.filePath(QStringLiteral("download.zip"));
+        QVERIFY(TestSupport::writeFile(archive, content));
         QVERIFY(QDir(tmp.path()).mkdir(QStringLiteral("x")));
-        const std::optional<QString> error = ArchiveExtractor::extract(file.fileName(), tmp.filePath("x"));
+        const std::optional<QString> error = ArchiveExtractor::extract(archive, tmp.filePath("x"));
         QVERIFY(error.has_value());
         QVERIFY(!error->isEmpty());
     }

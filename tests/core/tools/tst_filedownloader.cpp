@@ -116,10 +116,7 @@ private slots:
         server.serveData("/new", "new tool");
         QTemporaryDir dir;
         const QString dest = dir.filePath(QStringLiteral("yt-dlp"));
-        QFile old(dest);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("old tool, longer than the new one");
-        old.close();
+        QVERIFY(TestSupport::writeFile(dest, "old tool, longer than the new one"));
 
         FileDownloader failing;
         QCOMPARE(download(failing, server.url("/absent"), dest)->description, QStringLiteral("HTTP 404"));

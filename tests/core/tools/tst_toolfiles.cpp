@@ -12,14 +12,8 @@
 
 namespace {
 
-bool writeFile(const QString& path, const QByteArray& content)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
 using TestSupport::readFile;
+using TestSupport::writeFile;
 
 dev_t deviceOf(const QString& path)
 {

@@ -1,5 +1,7 @@
 #include "ToolManifest.h"
 
+#include "TestSupport.h"
+
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -53,10 +55,7 @@ private slots:
         QFETCH(QStringList, keys);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("manifest.json"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        file.close();
+        QVERIFY(TestSupport::writeFile(path, content));
         QCOMPARE(ToolManifest::load(path).keys(), keys);
     }
 
