@@ -19,8 +19,6 @@ private slots:
             << QStringList { "[download]  10.0%", "[download]  20.0%" } << QStringList {};
         QTest::newRow("terminators only") << QByteArrayList { "\n\n\r" } << QStringList {} << QStringList {};
         QTest::newRow("no terminator") << QByteArrayList { "abc" } << QStringList {} << QStringList { "abc" };
-        QTest::newRow("line split across reads")
-            << QByteArrayList { "abc", "def\n" } << QStringList { "abcdef" } << QStringList {};
         QTest::newRow("rest after lines") << QByteArrayList { "one\ntw", "o\nthr", "ee" }
                                           << QStringList { "one", "two" } << QStringList { "three" };
         QTest::newRow("character split across reads")
