@@ -1,5 +1,7 @@
 #include "FormatManager.h"
+#include "TestSupport.h"
 
+#include <QFile>
 #include <QJsonDocument>
 #include <QTest>
 
@@ -44,6 +46,14 @@ MediaInfo expectPlaylist(
     });
 }
 
+QStringList labels(const QList<FormatInfo>& formats)
+{
+    QStringList result;
+    for (const FormatInfo& format : formats)
+        result << format.label();
+    return result;
+}
+
 QStringList ids(const QList<FormatInfo>& formats)
 {
     QStringList result;
@@ -58,6 +68,56 @@ class FormatManagerTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Documents the installed yt-dlp wrote about the shared test media.
+    void storedDocuments_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<int>("formats");
+        QTest::addColumn<QList<int>>("heights");
+        QTest::addColumn<QStringList>("videoLabels");
+        QTest::addColumn<QStringList>("audioLabels");
+
+        // yt-dlp names no codecs for a plain file, so it offers no choice in either list.
+        QTest::newRow("direct mp4") << u"direct.json"_s << u"clip"_s << QStringList {} << 1 << QList<int> {}
+                                    << QStringList {} << QStringList {};
+        QTest::newRow("HLS master") << u"hls.json"_s << u"master"_s << QStringList {} << 4
+                                    << QList<int> { 1080, 720, 480 }
+                                    << QStringList { u"4540 · mp4 · 1080p · avc1"_s,
+                                           u"2200 · mp4 · 720p60 · avc1"_s, u"900 · mp4 · 480p · avc1"_s }
+                                    << QStringList { u"128 · mp4 · mp4a · 128 kbps"_s };
+        QTest::newRow("page with two videos")
+            << u"page.json"_s << u"Two clips"_s << QStringList { u"Two clips (1)"_s, u"Two clips (2)"_s } << 0
+            << QList<int> {} << QStringList {} << QStringList {};
+    }
+
+    void storedDocuments()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, title);
+        QFETCH(QStringList, entries);
+        QFETCH(int, formats);
+        QFETCH(QList<int>, heights);
+        QFETCH(QStringList, videoLabels);
+        QFETCH(QStringList, audioLabels);
+
+        QFile document(TestSupport::dataPath(u"ytdlp/"_s + file));
+        QVERIFY(document.open(QIODevice::ReadOnly));
+        const MediaInfo info = parseText(document.readAll());
+        QCOMPARE(info.title, title);
+        QCOMPARE(info.extractor, u"Generic"_s);
+        QCOMPARE(info.isPlaylist, !entries.isEmpty());
+        QStringList entryTitles;
+        for (const PlaylistEntry& entry : info.entries)
+            entryTitles << entry.title;
+        QCOMPARE(entryTitles, entries);
+        QCOMPARE(info.formats.size(), formats);
+        QCOMPARE(info.heights(), heights);
+        QCOMPARE(labels(info.videoFormats()), videoLabels);
+        QCOMPARE(labels(info.audioFormats()), audioLabels);
+    }
+
     void readingRules_data()
     {
         QTest::addColumn<QByteArray>("document");
