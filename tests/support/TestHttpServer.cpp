@@ -20,11 +20,11 @@ enum class RouteKind { file, data, status, redirect, noLength, stall };
 
 struct Route {
     RouteKind kind = RouteKind::status;
-    QString filePath{};
-    QByteArray body{};
-    QByteArray contentType{};
+    QString filePath {};
+    QByteArray body {};
+    QByteArray contentType {};
     int status = 404;
-    QString location{};
+    QString location {};
     qint64 announcedLength = 0;
     qint64 bytesBeforeStall = 0;
 };
