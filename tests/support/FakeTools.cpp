@@ -1,7 +1,7 @@
 #include "FakeTools.h"
 
-#include "AppPaths.h"
 #include "TestSupport.h"
+#include "Tool.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,18 +50,13 @@ const QByteArray denoScript = "#!/bin/sh\n"
                               "if [ \"$1\" = eval ]; then echo 42; exit 0; fi\n"
                               "echo 'deno 2.0.0 (stable, release, x86_64-unknown-linux-gnu)'\n";
 
-QString toolsFolder()
-{
-    return AppPaths::sub(QStringLiteral("Tools"));
-}
-
 } // namespace
 
 namespace FakeTools {
 
 QString install()
 {
-    const QDir tools(toolsFolder());
+    const QDir tools(toolsDirectory());
     const QList<QPair<QString, QByteArray>> scripts { { QStringLiteral("yt-dlp"), ytdlpScript },
         { QStringLiteral("ffmpeg"), ffmpegScript }, { QStringLiteral("ffprobe"), ffmpegScript },
         { QStringLiteral("deno"), denoScript } };
@@ -77,23 +72,17 @@ QString install()
 
 void setInfo(const QString& url, const QJsonObject& document, double delaySeconds)
 {
-    QFile file(QDir(toolsFolder()).filePath(QStringLiteral("fake-info.json")));
-    QJsonObject answers;
-    if (file.open(QIODevice::ReadOnly))
-        answers = QJsonDocument::fromJson(file.readAll()).object();
-    file.close();
+    const QString path = QDir(toolsDirectory()).filePath(QStringLiteral("fake-info.json"));
+    QJsonObject answers = QJsonDocument::fromJson(TestSupport::readFile(path)).object();
     answers.insert(url,
         QJsonObject { { QStringLiteral("document"), document }, { QStringLiteral("delay"), delaySeconds } });
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(QJsonDocument(answers).toJson());
+    TestSupport::writeFile(path, QJsonDocument(answers).toJson());
 }
 
 QStringList runs()
 {
-    QFile file(QDir(toolsFolder()).filePath(QStringLiteral("fake-runs.log")));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QString path = QDir(toolsDirectory()).filePath(QStringLiteral("fake-runs.log"));
+    return QString::fromUtf8(TestSupport::readFile(path)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 QJsonObject videoDocument(const QString& id, const QString& title)
