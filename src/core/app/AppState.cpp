@@ -8,6 +8,7 @@
 #include "InstanceChannel.h"
 #include "LinkRules.h"
 #include "NotificationManager.h"
+#include "ObservableField.h"
 #include "PlaylistManager.h"
 #include "SettingsStore.h"
 #include "YTDLPManager.h"
@@ -89,85 +90,55 @@ AppState::~AppState() = default;
 
 void AppState::setSelection(SidebarItem selection)
 {
-    if (m_selection == selection)
-        return;
-    m_selection = selection;
-    emit selectionChanged();
+    assignObservable(this, m_selection, selection, &AppState::selectionChanged);
 }
 
 void AppState::setSetupDone(bool done)
 {
-    if (m_setupDone == done)
-        return;
-    m_setupDone = done;
-    emit setupDoneChanged();
+    assignObservable(this, m_setupDone, done, &AppState::setupDoneChanged);
     updateCanDownload();
 }
 
 void AppState::setUrlText(const QString& text)
 {
-    if (m_urlText == text)
-        return;
-    m_urlText = text;
-    emit urlTextChanged();
+    assignObservable(this, m_urlText, text, &AppState::urlTextChanged);
     updateCanDownload();
 }
 
 void AppState::setFetchState(const FetchState& state)
 {
-    if (m_fetchState == state)
-        return;
-    m_fetchState = state;
-    emit fetchStateChanged();
+    assignObservable(this, m_fetchState, state, &AppState::fetchStateChanged);
     updateCanDownload();
 }
 
 void AppState::setInfo(const std::optional<MediaInfo>& info)
 {
-    if (m_info == info)
-        return;
-    m_info = info;
-    emit infoChanged();
+    assignObservable(this, m_info, info, &AppState::infoChanged);
 }
 
 void AppState::setPreset(Preset preset)
 {
-    if (m_preset == preset)
-        return;
-    m_preset = preset;
-    emit presetChanged();
+    assignObservable(this, m_preset, preset, &AppState::presetChanged);
 }
 
 void AppState::setVideoFormatID(const QString& id)
 {
-    if (m_videoFormatID == id)
-        return;
-    m_videoFormatID = id;
-    emit videoFormatIDChanged();
+    assignObservable(this, m_videoFormatID, id, &AppState::videoFormatIDChanged);
 }
 
 void AppState::setAudioFormatID(const QString& id)
 {
-    if (m_audioFormatID == id)
-        return;
-    m_audioFormatID = id;
-    emit audioFormatIDChanged();
+    assignObservable(this, m_audioFormatID, id, &AppState::audioFormatIDChanged);
 }
 
 void AppState::setSelectedItems(const QSet<int>& items)
 {
-    if (m_selectedItems == items)
-        return;
-    m_selectedItems = items;
-    emit selectedItemsChanged();
+    assignObservable(this, m_selectedItems, items, &AppState::selectedItemsChanged);
 }
 
 void AppState::setToast(const std::optional<QString>& toast)
 {
-    if (m_toast == toast)
-        return;
-    m_toast = toast;
-    emit toastChanged();
+    assignObservable(this, m_toast, toast, &AppState::toastChanged);
 }
 
 void AppState::updateCanDownload()

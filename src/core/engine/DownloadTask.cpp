@@ -1,6 +1,7 @@
 #include "DownloadTask.h"
 
 #include "IsoDate.h"
+#include "ObservableField.h"
 
 #include <QHash>
 
@@ -56,59 +57,59 @@ DownloadTask::DownloadTask(const TaskRecord& record, QObject* parent)
 
 void DownloadTask::setStatus(TaskStatus status)
 {
-    assign(m_status, status, &DownloadTask::statusChanged);
+    assignObservable(this, m_status, status, &DownloadTask::statusChanged);
 }
 
 void DownloadTask::setProgress(double progress)
 {
-    assign(m_progress, progress, &DownloadTask::progressChanged);
+    assignObservable(this, m_progress, progress, &DownloadTask::progressChanged);
 }
 
 void DownloadTask::setSpeed(std::optional<double> speed)
 {
-    assign(m_speed, speed, &DownloadTask::speedChanged);
+    assignObservable(this, m_speed, speed, &DownloadTask::speedChanged);
 }
 
 void DownloadTask::setEta(std::optional<qint64> eta)
 {
-    assign(m_eta, eta, &DownloadTask::etaChanged);
+    assignObservable(this, m_eta, eta, &DownloadTask::etaChanged);
 }
 
 void DownloadTask::setFinalSize(std::optional<qint64> size)
 {
-    assign(m_finalSize, size, &DownloadTask::finalSizeChanged);
+    assignObservable(this, m_finalSize, size, &DownloadTask::finalSizeChanged);
 }
 
 void DownloadTask::setStage(const QString& stage)
 {
-    assign(m_stage, stage, &DownloadTask::stageChanged);
+    assignObservable(this, m_stage, stage, &DownloadTask::stageChanged);
 }
 
 void DownloadTask::setError(const std::optional<QString>& error)
 {
-    assign(m_error, error, &DownloadTask::errorChanged);
+    assignObservable(this, m_error, error, &DownloadTask::errorChanged);
 }
 
 void DownloadTask::setOutputFiles(const QStringList& files)
 {
-    assign(m_outputFiles, files, &DownloadTask::outputFilesChanged);
+    assignObservable(this, m_outputFiles, files, &DownloadTask::outputFilesChanged);
 }
 
 void DownloadTask::setCurrentBytes(qint64 bytes)
 {
-    assign(m_currentBytes, bytes, &DownloadTask::currentBytesChanged);
+    assignObservable(this, m_currentBytes, bytes, &DownloadTask::currentBytesChanged);
 }
 
 void DownloadTask::setTotalBytes(std::optional<qint64> bytes)
 {
-    assign(m_totalBytes, bytes, &DownloadTask::totalBytesChanged);
+    assignObservable(this, m_totalBytes, bytes, &DownloadTask::totalBytesChanged);
 }
 
 void DownloadTask::setItem(int index, int count, const QString& title)
 {
-    assign(m_itemIndex, index, &DownloadTask::itemIndexChanged);
-    assign(m_itemCount, count, &DownloadTask::itemCountChanged);
-    assign(m_itemTitle, title, &DownloadTask::itemTitleChanged);
+    assignObservable(this, m_itemIndex, index, &DownloadTask::itemIndexChanged);
+    assignObservable(this, m_itemCount, count, &DownloadTask::itemCountChanged);
+    assignObservable(this, m_itemTitle, title, &DownloadTask::itemTitleChanged);
 }
 
 void DownloadTask::apply(const ProgressEvent& event)

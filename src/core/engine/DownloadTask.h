@@ -113,14 +113,6 @@ private:
     void setTotalBytes(std::optional<qint64> bytes);
     void setItem(int index, int count, const QString& title);
 
-    template <typename T> void assign(T& field, const T& value, void (DownloadTask::*changed)())
-    {
-        if (field == value)
-            return;
-        field = value;
-        emit(this->*changed)();
-    }
-
     const QUuid m_id;
     const DownloadOptions m_options;
     const QDateTime m_createdAt;

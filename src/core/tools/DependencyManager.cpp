@@ -8,6 +8,7 @@
 #include "FileDownloader.h"
 #include "Formatting.h"
 #include "LogManager.h"
+#include "ObservableField.h"
 #include "ProcessRunner.h"
 #include "ReleaseTag.h"
 #include "SettingsStore.h"
@@ -238,18 +239,12 @@ QCoro::Task<std::optional<QString>> DependencyManager::validate(Tool tool, std::
 
 void DependencyManager::setPhase(Phase phase)
 {
-    if (m_phase == phase)
-        return;
-    m_phase = phase;
-    emit phaseChanged();
+    assignObservable(this, m_phase, phase, &DependencyManager::phaseChanged);
 }
 
 void DependencyManager::setCurrent(const QString& text)
 {
-    if (m_current == text)
-        return;
-    m_current = text;
-    emit currentChanged();
+    assignObservable(this, m_current, text, &DependencyManager::currentChanged);
 }
 
 void DependencyManager::setState(Tool tool, const ComponentState& state)
@@ -512,32 +507,20 @@ bool DependencyManager::isInstalled(Tool tool) const
 
 void DependencyManager::setBusy(bool busy)
 {
-    if (m_busy == busy)
-        return;
-    m_busy = busy;
-    emit busyChanged();
+    assignObservable(this, m_busy, busy, &DependencyManager::busyChanged);
 }
 
 void DependencyManager::setEjsDetail(const QString& detail)
 {
-    if (m_ejsDetail == detail)
-        return;
-    m_ejsDetail = detail;
-    emit ejsDetailChanged();
+    assignObservable(this, m_ejsDetail, detail, &DependencyManager::ejsDetailChanged);
 }
 
 void DependencyManager::setRunningDiagnostics(bool running)
 {
-    if (m_runningDiagnostics == running)
-        return;
-    m_runningDiagnostics = running;
-    emit runningDiagnosticsChanged();
+    assignObservable(this, m_runningDiagnostics, running, &DependencyManager::runningDiagnosticsChanged);
 }
 
 void DependencyManager::setDiagnostics(const QList<DiagnosticItem>& rows)
 {
-    if (m_diagnostics == rows)
-        return;
-    m_diagnostics = rows;
-    emit diagnosticsChanged();
+    assignObservable(this, m_diagnostics, rows, &DependencyManager::diagnosticsChanged);
 }
