@@ -164,30 +164,32 @@ void AppState::startQueueIfReady()
     m_downloads->pump();
 }
 
-QCoro::Task<> AppState::launch()
+QCoro::Task<bool> AppState::setUp()
 {
     QPointer<AppState> self(this);
     auto bootstrap = m_deps->bootstrap();
     co_await std::move(bootstrap);
     if (!self)
-        co_return;
+        co_return false;
     setSetupDone(m_deps->phase() == Phase::ready);
-    if (!m_setupDone)
-        co_return;
-    startQueueIfReady();
-    m_deps->autoUpdateIfDue(); // runs on by itself; nobody waits for it
+    if (m_setupDone)
+        startQueueIfReady();
+    co_return m_setupDone;
+}
+
+QCoro::Task<> AppState::launch()
+{
+    QPointer<AppState> self(this);
+    auto setup = setUp();
+    const bool ready = co_await std::move(setup);
+    if (ready && self)
+        m_deps->autoUpdateIfDue(); // runs on by itself; nobody waits for it
 }
 
 QCoro::Task<> AppState::retrySetup()
 {
-    QPointer<AppState> self(this);
-    auto bootstrap = m_deps->bootstrap();
-    co_await std::move(bootstrap);
-    if (!self)
-        co_return;
-    setSetupDone(m_deps->phase() == Phase::ready);
-    if (m_setupDone)
-        startQueueIfReady();
+    auto setup = setUp();
+    co_await std::move(setup);
 }
 
 QCoro::Task<> AppState::repairTools()

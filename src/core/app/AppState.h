@@ -124,6 +124,8 @@ private:
     void setInfo(const std::optional<MediaInfo>&);
     void updateCanDownload();
     void startQueueIfReady();
+    // Checks the tools and, when they are ready, opens the queue; true when ready.
+    QCoro::Task<bool> setUp();
     void cancelFetch();
     QCoro::Task<> runFetch(QString text, NetworkOptions net, quint64 generation);
     void receiveFromOtherProgram(const QString& text);

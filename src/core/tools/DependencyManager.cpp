@@ -311,8 +311,15 @@ QCoro::Task<> DependencyManager::bootstrap()
             missing.append(tool);
         }
     }
-    if (!missing.isEmpty()) {
-        auto installing = install(missing, false);
+    auto finishing = installAndVerify(missing, false);
+    co_await std::move(finishing);
+}
+
+QCoro::Task<> DependencyManager::installAndVerify(QList<Tool> tools, bool quietPhase)
+{
+    QPointer<DependencyManager> self(this);
+    if (!tools.isEmpty()) {
+        auto installing = install(tools, quietPhase);
         co_await std::move(installing);
         if (!self)
             co_return;
@@ -419,17 +426,10 @@ QCoro::Task<> DependencyManager::repair()
 {
     if (m_busy)
         co_return;
-    QPointer<DependencyManager> self(this);
     setBusy(true);
     setPhase(Phase::installing);
-    auto installing = install(installableTools(), false);
-    co_await std::move(installing);
-    if (!self)
-        co_return;
-    auto verifying = finishVerification();
-    co_await std::move(verifying);
-    if (self)
-        setBusy(false);
+    auto finishing = installAndVerify(installableTools(), false);
+    co_await std::move(finishing);
 }
 
 QCoro::Task<std::optional<QString>> DependencyManager::latestTag(QUrl url)
@@ -475,16 +475,8 @@ QCoro::Task<> DependencyManager::updateTools()
             outdated.append(tool);
     }
     SettingsStore::set(QStringLiteral("lastUpdateCheck"), QDateTime::currentDateTimeUtc());
-    if (!outdated.isEmpty()) {
-        auto installing = install(outdated, true);
-        co_await std::move(installing);
-        if (!self)
-            co_return;
-    }
-    auto verifying = finishVerification();
-    co_await std::move(verifying);
-    if (self)
-        setBusy(false);
+    auto finishing = installAndVerify(outdated, true);
+    co_await std::move(finishing);
 }
 
 QCoro::Task<> DependencyManager::autoUpdateIfDue()

@@ -105,6 +105,9 @@ signals:
     void ejsDetailChanged();
 
 private:
+    // The end of every busy run (set-up, repair, update): installs the tools
+    // (none: nothing), runs the final verification and clears busy.
+    QCoro::Task<> installAndVerify(QList<Tool> tools, bool quietPhase);
     void setPhase(Phase phase);
     void setCurrent(const QString& text);
     void setState(Tool tool, const ComponentState& state);
