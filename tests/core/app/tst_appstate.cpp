@@ -6,6 +6,7 @@
 #include "DependencyManager.h"
 #include "DownloadManager.h"
 #include "DownloadTask.h"
+#include "FakePasteboard.h"
 #include "FakeTools.h"
 #include "FormatManager.h"
 #include "InstanceChannel.h"
@@ -25,21 +26,6 @@
 #include <memory>
 
 namespace {
-
-class FakePasteboard : public Pasteboard {
-public:
-    int changeCount() const override { return m_count; }
-    std::optional<QString> string() const override { return m_text; }
-    void copy(const std::optional<QString>& text)
-    {
-        m_text = text;
-        ++m_count;
-    }
-
-private:
-    int m_count = 7;
-    std::optional<QString> m_text;
-};
 
 QStringList queuedLinks(const AppState& state)
 {

@@ -1,0 +1,50 @@
+#include "GuiFixture.h"
+
+#include "AppPaths.h"
+#include "AppState.h"
+#include "FakeTools.h"
+#include "MainWindow.h"
+#include "SettingsStore.h"
+
+#include <QDir>
+#include <QSettings>
+#include <QTest>
+
+GuiFixture::GuiFixture(bool ready)
+{
+    resetData();
+    m_state = std::make_unique<AppState>(&m_pasteboard);
+    m_window = std::make_unique<MainWindow>(m_state.get());
+    m_window->show();
+    if (ready && !QTest::qWaitFor([this] { return m_state->setupDone(); }, 30000))
+        qWarning("set-up did not finish");
+}
+
+GuiFixture::~GuiFixture()
+{
+    m_window.reset();
+    m_state.reset();
+}
+
+void GuiFixture::resetData()
+{
+    QDir(AppPaths::support()).removeRecursively();
+    QSettings().clear();
+    SettingsStore::set(QStringLiteral("autoUpdateTools"), false);
+    SettingsStore::set(
+        QStringLiteral("downloadFolder"), QString(QDir::homePath() + QStringLiteral("/Downloads")));
+    const QString error = FakeTools::install();
+    if (!error.isEmpty())
+        qWarning("stand-ins not installed: %s", qPrintable(error));
+}
+
+QWidget* GuiFixture::findWidget(const QString& name, QWidget* root, const QMetaObject* type) const
+{
+    QWidget* top = root ? root : m_window.get();
+    const QList<QWidget*> all = top->findChildren<QWidget*>();
+    for (QWidget* widget : all) {
+        if (widget->accessibleName() == name && type->cast(widget))
+            return widget;
+    }
+    return nullptr;
+}
