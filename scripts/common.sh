@@ -7,6 +7,7 @@ KLIPWELL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 KLIPWELL_BUILD_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6dbus6 libqt6network6 qcoro-qt6-dev
+  qt6-svg-dev libqt6svg6 qt6-qpa-plugins
   libarchive-dev libgl-dev
   fonts-dejavu-core
 )
@@ -15,6 +16,7 @@ KLIPWELL_BUILD_PACKAGES=(
 # session bus for notifications, and archivers for the local tool mirror.
 KLIPWELL_TEST_PACKAGES=(
   yt-dlp ffmpeg python3 dbus dbus-daemon xz-utils zip unzip
+  xvfb xauth
 )
 
 klipwell_as_root() {
@@ -60,4 +62,12 @@ klipwell_install_deno_asset() {
   mkdir -p "$dir"
   install -m 0755 "$tmp/package/deno" "$dir/deno"
   rm -rf "$tmp"
+}
+
+# Configures and builds the Release build in build/release (the targets given).
+klipwell_build_release() {
+  # shellcheck disable=SC2046
+  cmake -S "$KLIPWELL_ROOT" -B "$KLIPWELL_ROOT/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    $(klipwell_compiler_launcher) >/dev/null
+  cmake --build "$KLIPWELL_ROOT/build/release" --parallel "$(nproc)" --target "$@"
 }

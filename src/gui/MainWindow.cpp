@@ -43,6 +43,9 @@ MainWindow::MainWindow(AppState* state, QWidget* parent)
     showSetupOrScreens();
     showSelection();
 
+    // Drags reach the window's filter only through widgets that accept drops;
+    // the window itself does, so every drag ends up here.
+    setAcceptDrops(true);
     // Drags are taken before any child sees them, so every part of the
     // window (text fields and lists included) is one drop target.
     qApp->installEventFilter(this);

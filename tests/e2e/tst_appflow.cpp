@@ -13,6 +13,7 @@
 #include "TestMedia.h"
 #include "TestSupport.h"
 #include "ToolMirror.h"
+#include "YtdlpWrapper.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -35,27 +36,6 @@ namespace {
 constexpr int patience = 180'000; // real tools on a loaded machine
 
 const QString ytdlpReleaseAPI = QStringLiteral("/repos/yt-dlp/yt-dlp/releases/latest");
-
-// Debian's yt-dlp predates "--remote-components" and "--js-runtimes": the
-// mirror serves it behind this script, which drops both options with their
-// values (up to the "--" before the link) and passes everything else on.
-QByteArray wrapperScript(const QString& ytdlp)
-{
-    return "#!/bin/sh\n"
-           "drop=\n"
-           "ended=\n"
-           "for arg in \"$@\"; do\n"
-           "  shift\n"
-           "  if [ -n \"$drop\" ]; then drop=; continue; fi\n"
-           "  case \"$ended$arg\" in\n"
-           "    --remote-components|--js-runtimes) drop=1; continue ;;\n"
-           "    --) ended=1 ;;\n"
-           "  esac\n"
-           "  set -- \"$@\" \"$arg\"\n"
-           "done\n"
-           "exec '"
-        + QFile::encodeName(ytdlp) + "' \"$@\"\n";
-}
 
 class EmptyPasteboard : public Pasteboard {
 public:
@@ -161,8 +141,8 @@ private slots:
         if (!m_mirror->serveDeno())
             QSKIP("No Deno in the test assets; scripts/test installs it.");
         m_mirror->serveFFmpegWithBinFolder();
-        const QString wrapper = TestSupport::writeScript(m_scratch.filePath(QStringLiteral("yt-dlp")),
-            wrapperScript(QFileInfo(ytdlp).canonicalFilePath()));
+        const QString wrapper = YtdlpWrapper::write(
+            m_scratch.filePath(QStringLiteral("yt-dlp")), QFileInfo(ytdlp).canonicalFilePath());
         QVERIFY(!wrapper.isEmpty());
         m_server.serveFile(ToolMirror::path(Tool::ytdlp), wrapper);
 

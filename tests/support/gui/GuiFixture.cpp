@@ -10,9 +10,9 @@
 #include <QSettings>
 #include <QTest>
 
-GuiFixture::GuiFixture(bool ready)
+GuiFixture::GuiFixture(bool ready, bool standIns)
 {
-    resetData();
+    resetData(standIns);
     m_state = std::make_unique<AppState>(&m_pasteboard);
     m_window = std::make_unique<MainWindow>(m_state.get());
     m_window->show();
@@ -26,13 +26,15 @@ GuiFixture::~GuiFixture()
     m_state.reset();
 }
 
-void GuiFixture::resetData()
+void GuiFixture::resetData(bool standIns)
 {
     QDir(AppPaths::support()).removeRecursively();
     QSettings().clear();
     SettingsStore::set(QStringLiteral("autoUpdateTools"), false);
     SettingsStore::set(
         QStringLiteral("downloadFolder"), QString(QDir::homePath() + QStringLiteral("/Downloads")));
+    if (!standIns)
+        return;
     const QString error = FakeTools::install();
     if (!error.isEmpty())
         qWarning("stand-ins not installed: %s", qPrintable(error));

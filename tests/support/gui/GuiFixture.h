@@ -15,8 +15,10 @@ class MainWindow;
 // reader finds them: by their accessible name.
 class GuiFixture {
 public:
-    // Shows the window; when ready, waits until the tools are set up.
-    explicit GuiFixture(bool ready = true);
+    // Shows the window; when ready, waits until the tools are set up. Without
+    // stand-ins the tools folder starts empty (set-up installs from whatever
+    // KLIPWELL_TOOL_MIRROR points at).
+    explicit GuiFixture(bool ready = true, bool standIns = true);
     ~GuiFixture();
 
     AppState& state() const { return *m_state; }
@@ -32,7 +34,7 @@ public:
 
     // Empties the data folder and the settings, then installs the stand-ins;
     // automatic tool updates are off so nothing reaches the network.
-    static void resetData();
+    static void resetData(bool standIns = true);
 
 private:
     QWidget* findWidget(const QString& name, QWidget* root, const QMetaObject* type) const;
