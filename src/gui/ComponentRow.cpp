@@ -1,6 +1,7 @@
 #include "ComponentRow.h"
 
 #include "Appearance.h"
+#include "ElidedLabel.h"
 #include "Spinner.h"
 #include "Symbols.h"
 
@@ -22,8 +23,8 @@ ComponentRow::ComponentRow(Tool tool, QWidget* parent)
     , m_status(new QStackedWidget(this))
     , m_icon(new QLabel(m_status))
     , m_spinner(new Spinner(14, m_status))
-    , m_name(new QLabel(rawValue(tool), this))
-    , m_detail(Appearance::secondaryLabel(QString(), this))
+    , m_name(new ElidedLabel(rawValue(tool), this))
+    , m_detail(new ElidedLabel(QString(), this))
     , m_progress(new QProgressBar(this))
     , m_version(new QLabel(this))
 {
@@ -37,7 +38,7 @@ ComponentRow::ComponentRow(Tool tool, QWidget* parent)
     m_status->addWidget(spinnerBox);
 
     m_name->setFont(Appearance::scaled(font(), 1.0, QFont::Medium));
-    m_detail->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Appearance::makeSecondary(m_detail);
     m_progress->setFixedWidth(90);
     m_progress->setRange(0, 1000);
     m_progress->setTextVisible(false);

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+class ElidedLabel;
 class QLabel;
 class QProgressBar;
 class QStackedWidget;
@@ -38,8 +39,8 @@ private:
     QStackedWidget* m_status;
     QLabel* m_icon;
     Spinner* m_spinner;
-    QLabel* m_name;
-    QLabel* m_detail;
+    ElidedLabel* m_name;
+    ElidedLabel* m_detail;
     QProgressBar* m_progress;
     QLabel* m_version;
 };

@@ -24,11 +24,12 @@
 
 namespace {
 
+// One line of selectable text; long lines widen the scrolling content rather
+// than wrap, which a scroll area cannot size.
 QLabel* selectable(const QString& text, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    label->setWordWrap(true);
     return label;
 }
 
@@ -181,7 +182,6 @@ void DiagnosticsView::refreshResults()
         icon->setAccessibleName(item.ok ? tr("OK") : tr("Problem"));
         auto* name = selectable(item.name, line);
         name->setFont(Appearance::scaled(font(), 1.0, QFont::Medium));
-        name->setWordWrap(false);
         auto* detail = selectable(item.detail, line);
         Appearance::makeSecondary(detail);
         layout->addWidget(icon, 0, Qt::AlignTop);
