@@ -57,6 +57,7 @@ public:
     explicit AppState(Pasteboard* pasteboard, QObject* parent = nullptr);
     ~AppState() override;
 
+    Pasteboard* pasteboard() const { return m_pasteboard; }
     DependencyManager* deps() const { return m_deps; }
     HistoryStore* history() const { return m_history; }
     DownloadManager* downloads() const { return m_downloads; }

@@ -1,0 +1,214 @@
+// Puts every screen of Klipwell into its typical states and saves a picture of
+// each, in the light and the dark palette, into the folder given as the only
+// argument. Runs over fresh data in the home folder it is given: start it
+// through scripts/screenshots, which gives it a throwaway home under Xvfb.
+#include "AppState.h"
+#include "DependencyManager.h"
+#include "GuiFixture.h"
+#include "MainWindow.h"
+#include "ScreenshotPalette.h"
+#include "FakeTools.h"
+#include "TestHttpServer.h"
+#include "ToolMirror.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QLinearGradient>
+#include <QLineEdit>
+#include <QPainter>
+#include <QToolButton>
+#include <QTest>
+#include <QTextStream>
+
+namespace {
+
+template <typename Condition> void waitFor(Condition condition, int timeoutMs = 30000)
+{
+    if (!QTest::qWaitFor(condition, timeoutMs))
+        QTextStream(stderr) << "a screen did not reach the state to be shot" << Qt::endl;
+}
+
+bool save(QWidget* widget, const QString& path)
+{
+    // Layouts settle over several rounds of posted events; a grab before they
+    // have would show squeezed rows that no user ever sees.
+    QTest::qWait(200);
+    const bool saved = widget->grab().save(path);
+    QTextStream(stdout) << (saved ? "saved " : "could not save ") << path << Qt::endl;
+    return saved;
+}
+
+void shootSetup(const QString& dir, const QString& suffix)
+{
+    TestHttpServer server;
+    qputenv("KLIPWELL_TOOL_MIRROR", server.origin().toUtf8());
+    server.serveData(ToolMirror::path(Tool::ytdlp), QByteArray(4'000'000, 'x'));
+    server.setBytesPerSecond(400'000);
+    {
+        GuiFixture gui(false, false);
+        waitFor([&] { return gui.state().deps()->state(Tool::ytdlp).progress > 0.35; }, 30000);
+        save(&gui.window(), dir + QStringLiteral("/setup-installing") + suffix + QStringLiteral(".png"));
+    }
+    server.setBytesPerSecond(0);
+    server.serveStatus(ToolMirror::path(Tool::ytdlp), 404);
+    GuiFixture gui(false, false);
+    waitFor([&] { return gui.state().deps()->phase() == Phase::failed && !gui.state().deps()->busy(); },
+        60000);
+    save(&gui.window(), dir + QStringLiteral("/setup-failed") + suffix + QStringLiteral(".png"));
+    qunsetenv("KLIPWELL_TOOL_MIRROR");
+}
+
+void shootDiagnostics(const QString& dir, const QString& suffix)
+{
+    GuiFixture gui;
+    gui.state().setSelection(SidebarItem::diagnostics);
+    waitFor([&] {
+        return !gui.state().deps()->diagnostics().isEmpty() && !gui.state().deps()->runningDiagnostics();
+    });
+    save(&gui.window(), dir + QStringLiteral("/diagnostics") + suffix + QStringLiteral(".png"));
+}
+
+// A landscape picture for the sample video: dusk sky, hills, a sun.
+QByteArray thumbnailPng()
+{
+    QImage image(640, 360, QImage::Format_RGB32);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, 0, 360);
+    sky.setColorAt(0, QColor(0x1d, 0x2b, 0x64));
+    sky.setColorAt(0.7, QColor(0xf8, 0xa1, 0x70));
+    p.fillRect(image.rect(), sky);
+    p.setBrush(QColor(0xff, 0xe0, 0x8a));
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(QPointF(430, 230), 46, 46);
+    p.setBrush(QColor(0x23, 0x3d, 0x2c));
+    QPolygonF hills { { 0, 360 }, { 0, 250 }, { 160, 190 }, { 320, 260 }, { 480, 215 }, { 640, 270 }, { 640, 360 } };
+    p.drawPolygon(hills);
+    p.end();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+QJsonObject format(const QString& id, const QString& ext, int height, const QString& vcodec, const QString& acodec,
+    double tbr, qint64 size)
+{
+    QJsonObject format { { "format_id", id }, { "ext", ext }, { "vcodec", vcodec }, { "acodec", acodec },
+        { "tbr", tbr }, { "filesize", size } };
+    if (height > 0)
+        format.insert("height", height);
+    return format;
+}
+
+QJsonObject sampleVideo(const QString& thumbnail)
+{
+    QJsonObject document = FakeTools::videoDocument(QStringLiteral("aurora"),
+        QStringLiteral("Northern Lights over Tromsø — a 4K time-lapse of the longest night"));
+    document.insert("uploader", "Arctic Skies");
+    document.insert("duration", 754);
+    document.insert("extractor", "generic");
+    document.insert("thumbnail", thumbnail);
+    document.insert("formats",
+        QJsonArray { format("139", "m4a", 0, "none", "mp4a.40.5", 48.8, 4'600'000),
+            format("140", "m4a", 0, "none", "mp4a.40.2", 129.5, 12'200'000),
+            format("251", "webm", 0, "none", "opus", 135.2, 12'700'000),
+            format("18", "mp4", 360, "avc1.42001E", "mp4a.40.2", 620, 58'000'000),
+            format("136", "mp4", 720, "avc1.4d401f", "none", 1490, 140'000'000),
+            format("137", "mp4", 1080, "avc1.640028", "none", 4400, 415'000'000),
+            format("313", "webm", 2160, "vp9", "none", 17600, 1'650'000'000) });
+    QJsonObject subtitles;
+    for (const char* lang : { "en", "de", "fr", "no", "sv", "fi", "ja" })
+        subtitles.insert(QLatin1String(lang), QJsonArray { QJsonObject { { "ext", "vtt" } } });
+    document.insert("subtitles", subtitles);
+    return document;
+}
+
+QJsonObject samplePlaylist()
+{
+    QJsonObject document = FakeTools::playlistDocument(QStringLiteral("Field recordings — autumn 2026"), 24);
+    QJsonArray entries = document.value("entries").toArray();
+    const QStringList names { "Rain on the tin roof", "Harbour at dawn", "Crows over the stubble field",
+        "Night train to Bergen", "Wind in the aspens", "Market square, Saturday" };
+    for (int i = 0; i < entries.size(); ++i) {
+        QJsonObject entry = entries[i].toObject();
+        entry.insert("title", QString(names[i % names.size()] + QStringLiteral(" (take %1)").arg(i / names.size() + 1)));
+        entry.insert("duration", 95 + 37 * i);
+        entries[i] = entry;
+    }
+    document.insert("entries", entries);
+    document.insert("uploader", "Quiet Places");
+    return document;
+}
+
+void typeLink(GuiFixture& gui, const QString& link)
+{
+    auto* field = gui.find<QLineEdit>(QStringLiteral("Paste a video or playlist link"));
+    field->setFocus();
+    QTest::keyClicks(field, link);
+}
+
+void shootDownload(const QString& dir, const QString& suffix)
+{
+    TestHttpServer server;
+    server.serveData(QStringLiteral("/aurora.png"), thumbnailPng(), "image/png");
+    const QString video = QStringLiteral("https://videos.example/watch/aurora");
+    const QString playlist = QStringLiteral("https://videos.example/playlist/field-recordings");
+    const QString slow = QStringLiteral("https://videos.example/watch/slow");
+    GuiFixture gui;
+    FakeTools::setInfo(video, sampleVideo(server.origin() + QStringLiteral("/aurora.png")));
+    FakeTools::setInfo(playlist, samplePlaylist());
+    FakeTools::setInfo(slow, FakeTools::videoDocument(QStringLiteral("slow"), QStringLiteral("Slow")), 60);
+    const auto path = [&](const char* name) -> QString { return dir + QLatin1String(name) + suffix + QStringLiteral(".png"); };
+    save(&gui.window(), path("/download-idle"));
+
+    typeLink(gui, slow);
+    waitFor([&] { return std::holds_alternative<FetchStates::Loading>(gui.state().fetchState()); });
+    save(&gui.window(), path("/download-loading"));
+
+    gui.state().setUrlText(QStringLiteral("not a link at all"));
+    gui.state().fetch();
+    save(&gui.window(), path("/download-failed"));
+
+    gui.state().setUrlText(video);
+    waitFor([&] { return std::holds_alternative<FetchStates::Loaded>(gui.state().fetchState()); }, 30000);
+    QTest::qWait(300); // the thumbnail arrives from the local server
+    save(&gui.window(), path("/download-loaded"));
+    gui.state().setPreset(Preset::custom);
+    gui.state().setVideoFormatID(QStringLiteral("137"));
+    gui.state().setAudioFormatID(QStringLiteral("140"));
+    save(&gui.window(), path("/download-advanced"));
+    gui.state().setPreset(Preset::best);
+
+    gui.state().setUrlText(playlist);
+    waitFor([&] { return gui.state().info() && gui.state().info()->isPlaylist; }, 30000);
+    gui.state().setSelectedItems({ 1, 2, 3, 5, 8, 13 });
+    save(&gui.window(), path("/download-playlist"));
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Klipwell"));
+    QApplication::setApplicationName(QStringLiteral("Klipwell"));
+    if (argc != 2) {
+        QTextStream(stderr) << "usage: screenshots OUTPUT-FOLDER" << Qt::endl;
+        return 2;
+    }
+    const QString dir = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    QDir().mkpath(dir);
+    for (const bool dark : { false, true }) {
+        ScreenshotPalette::apply(dark);
+        const QString suffix = dark ? QStringLiteral("-dark") : QString();
+        shootSetup(dir, suffix);
+        shootDownload(dir, suffix);
+        shootDiagnostics(dir, suffix);
+    }
+    return 0;
+}
