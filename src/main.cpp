@@ -3,6 +3,7 @@
 #include "DownloadManager.h"
 #include "InstanceChannel.h"
 #include "MainWindow.h"
+#include "QuitOnSignal.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -21,6 +22,7 @@ int main(int argc, char* argv[])
     if (InstanceChannel::sendToRunningInstance(arguments))
         return 0;
 
+    QuitOnSignal quitOnSignal;
     InstanceChannel channel;
     channel.listen();
     ClipboardPasteboard pasteboard;

@@ -13,8 +13,10 @@ void ThumbnailLoader::load(const QUrl& url)
 {
     cancel();
     const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+        emit loaded(QImage());
         return;
+    }
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setTransferTimeout(30'000);
@@ -43,12 +45,6 @@ void ThumbnailLoader::finished(QNetworkReply* reply)
     if (reply != m_reply)
         return;
     m_reply = nullptr;
-    if (reply->error() != QNetworkReply::NoError)
-        return;
-    const QByteArray bytes = reply->read(maxBytes + 1);
-    if (bytes.size() > maxBytes)
-        return;
-    const QImage image = QImage::fromData(bytes);
-    if (!image.isNull())
-        emit loaded(image);
+    const QByteArray bytes = reply->error() == QNetworkReply::NoError ? reply->read(maxBytes + 1) : QByteArray();
+    emit loaded(bytes.size() > maxBytes ? QImage() : QImage::fromData(bytes));
 }

@@ -18,11 +18,12 @@ public:
 
     explicit ThumbnailLoader(QObject* parent = nullptr);
 
-    // An empty or unsupported address only cancels what is in flight.
     void load(const QUrl&);
 
 signals:
-    // The decoded picture of the latest request; never for a broken image.
+    // The decoded picture of the latest request, or a null image when there
+    // is none to be had (unsupported address, failed transfer, broken or
+    // oversized image).
     void loaded(const QImage&);
 
 private:
