@@ -73,31 +73,33 @@ class TestDownloadView : public QObject {
     Q_OBJECT
 
 private slots:
-    void typingQueriesOnceAfterTheLastKey()
+    void queriesWaitForAPauseInTyping()
     {
         GuiFixture gui;
         const QString url = QStringLiteral("https://example.com/watch?v=typed");
         FakeTools::setInfo(url, FakeTools::videoDocument(QStringLiteral("typed"), QStringLiteral("Typed")));
         auto* edit = gui.find<QLineEdit>(field);
         QVERIFY(edit);
-        int queries = 0;
-        QElapsedTimer sinceLastKey;
-        qint64 waited = 0;
+        // Every query must come at least the delay after the key before it.
+        // Keys are a little apart, so a query that does not wait for the
+        // last key shows; on a loaded machine a long gap may rightly query.
+        QElapsedTimer clock;
+        clock.start();
+        qint64 lastKey = 0;
+        QList<qint64> quietBeforeQuery;
         connect(&gui.state(), &AppState::fetchStateChanged, this, [&] {
-            if (std::holds_alternative<FetchStates::Loading>(gui.state().fetchState())) {
-                ++queries;
-                waited = sinceLastKey.elapsed();
-            }
+            if (std::holds_alternative<FetchStates::Loading>(gui.state().fetchState()))
+                quietBeforeQuery << clock.elapsed() - lastKey;
         });
-        // Keys a little apart, so a query that does not wait for the last one shows.
         for (const QChar c : url) {
             QTest::keyClick(edit, c.toLatin1(), Qt::NoModifier, 20);
-            sinceLastKey.start();
+            lastKey = clock.elapsed();
         }
         QTRY_VERIFY_WITH_TIMEOUT(gui.state().info().has_value(), 20000);
-        QCOMPARE(queries, 1);
-        QVERIFY2(waited >= 400, qPrintable(QString::number(waited)));
-        QCOMPARE(FakeTools::runs(), QStringList { QStringLiteral("info ") + url });
+        QVERIFY(!quietBeforeQuery.isEmpty());
+        for (qint64 quiet : quietBeforeQuery)
+            QVERIFY2(quiet >= 400, qPrintable(QString::number(quiet)));
+        QCOMPARE(FakeTools::runs().last(), QStringLiteral("info ") + url);
     }
 
     void hintFollowsTheMedia_data()
