@@ -65,7 +65,7 @@ DownloadView::DownloadView(AppState* state, QWidget* parent)
     setAccessibleName(tr("Download"));
     m_query->setSingleShot(true);
     m_query->setInterval(queryDelayMs);
-    connect(m_query, &QTimer::timeout, m_state, &AppState::fetch);
+    connect(m_query, &QTimer::timeout, this, &DownloadView::queryIfChanged);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -138,7 +138,7 @@ QWidget* DownloadView::buildLinkBar()
     row->addWidget(m_download);
 
     connect(m_field, &QLineEdit::textEdited, m_state, &AppState::setUrlText);
-    connect(m_field, &QLineEdit::returnPressed, m_state, &AppState::fetch);
+    connect(m_field, &QLineEdit::returnPressed, this, &DownloadView::query);
     connect(m_clear, &QToolButton::clicked, this, [this] {
         m_state->setUrlText(QString());
         m_state->info_reset();
@@ -241,6 +241,23 @@ void DownloadView::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
     m_query->stop();
+}
+
+void DownloadView::query()
+{
+    m_query->stop();
+    m_queriedText = m_state->urlText().trimmed();
+    m_state->fetch();
+}
+
+void DownloadView::queryIfChanged()
+{
+    // Coming back to the screen, or undoing an edit within the delay, must
+    // not query the shown link again: that would drop the choices made for it.
+    if (m_state->urlText().trimmed() == m_queriedText
+        && !std::holds_alternative<FetchStates::Idle>(m_state->fetchState()))
+        return;
+    query();
 }
 
 void DownloadView::showLinkText()

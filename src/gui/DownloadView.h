@@ -36,6 +36,8 @@ private:
     QWidget* buildLoaded();
     QLabel* sectionTitle(const QString&, QWidget* parent) const;
 
+    void query();
+    void queryIfChanged();
     void showLinkText();
     void linkTextChanged();
     void paste();
@@ -49,6 +51,7 @@ private:
     QToolButton* m_clear;
     QPushButton* m_download;
     QTimer* m_query;
+    QString m_queriedText;
 
     QWidget* m_idle;
     QWidget* m_loading;

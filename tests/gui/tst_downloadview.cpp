@@ -1,6 +1,7 @@
 // The Download screen as a user drives it: typing, choosing, queueing.
 #include "AppState.h"
 #include "DownloadManager.h"
+#include "DownloadView.h"
 #include "FakeTools.h"
 #include "GuiFixture.h"
 #include "MainWindow.h"
@@ -43,7 +44,7 @@ void load(GuiFixture& gui, const QJsonObject& document, const QString& url = QSt
 {
     FakeTools::setInfo(url, document);
     gui.state().setUrlText(url);
-    gui.state().fetch();
+    QTest::keyClick(gui.find<QLineEdit>(field), Qt::Key_Return);
     QTRY_VERIFY_WITH_TIMEOUT(gui.state().info().has_value(), 20000);
 }
 
@@ -184,6 +185,15 @@ private slots:
         gui.find<QAbstractButton>(QStringLiteral("Select All"))->click();
         QCOMPARE(gui.state().selectedItems().size(), 5);
         QCOMPARE(third.data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
+
+        // Coming back to the screen keeps the choices: the link is not queried again.
+        gui.find<QAbstractButton>(QStringLiteral("None"))->click();
+        QSignalSpy fetches(&gui.state(), &AppState::fetchStateChanged);
+        gui.state().setSelection(SidebarItem::queue);
+        gui.state().setSelection(SidebarItem::download);
+        QVERIFY(!fetches.wait(DownloadView::queryDelayMs * 3));
+        QCOMPARE(gui.state().selectedItems(), QSet<int> {});
+        QVERIFY(list->model()->setData(third, Qt::Checked, Qt::CheckStateRole));
 
         gui.state().downloads()->setStarted(false);
         action->click();

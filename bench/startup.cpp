@@ -1,0 +1,160 @@
+// Cold start of the window: from starting a fresh process to the first
+// painted frame of the main window, with a data folder holding 10,000
+// history entries and 1,000 queued tasks, and the resident memory then.
+// Runs in a throwaway home; each start is a new process.
+#include "AppPaths.h"
+#include "AppState.h"
+#include "ClipboardPasteboard.h"
+#include "DownloadManager.h"
+#include "HistoryItem.h"
+#include "HistoryStore.h"
+#include "JsonArrayFile.h"
+#include "MainWindow.h"
+#include "SettingsStore.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr int starts = 5;
+
+DownloadOptions sampleOptions(int n)
+{
+    DownloadOptions o;
+    o.url = QStringLiteral("https://www.example.com/watch?v=%1").arg(n, 11, 10, QLatin1Char('0'));
+    o.title = QStringLiteral("A fairly ordinary video title number %1").arg(n);
+    o.uploader = QStringLiteral("Some Channel");
+    o.formatSelector = QStringLiteral("bv*[height<=1080]+ba/b[height<=1080]");
+    o.container = QStringLiteral("mp4");
+    o.folder = QStringLiteral("/home/user/Downloads");
+    o.outputTemplate = QStringLiteral("%(title)s [%(id)s].%(ext)s");
+    o.presetName = QStringLiteral("1080p");
+    return o;
+}
+
+void prepareData()
+{
+    QJsonArray entries;
+    for (int i = 0; i < 10'000; ++i) {
+        HistoryItem item;
+        item.id = QUuid::createUuid();
+        item.options = sampleOptions(i);
+        item.title = item.options.title;
+        item.date = QDateTime::currentDateTimeUtc();
+        item.filePath = item.options.folder + QStringLiteral("/") + item.title + QStringLiteral(".mp4");
+        item.folder = item.options.folder;
+        item.sourceURL = item.options.url;
+        item.size = 123'456'789;
+        entries.append(toJson(item));
+    }
+    JsonArrayFile::write(HistoryStore::path(), entries);
+    HistoryStore history;
+    DownloadManager queue(&history);
+    for (int i = 0; i < 1'000; ++i)
+        queue.enqueue(sampleOptions(10'000 + i));
+    QCoreApplication::processEvents(); // the coalesced queue save
+}
+
+qint64 residentKiB(const char* field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+// Reports once the window's first frame has been painted.
+class FirstPaint : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && !m_seen) {
+            m_seen = true;
+            // After this paint event is done, not before it.
+            QTimer::singleShot(0, [] {
+                std::printf("painted %lld %lld\n", residentKiB("VmRSS:"), residentKiB("VmHWM:"));
+                std::fflush(stdout);
+                QCoreApplication::exit(0);
+            });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool m_seen = false;
+};
+
+// The measured process: what the klipwell executable does up to its window.
+int startOnce(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Klipwell"));
+    QApplication::setApplicationName(QStringLiteral("Klipwell"));
+    ClipboardPasteboard pasteboard;
+    AppState::usePasteboard(&pasteboard);
+    MainWindow window(&AppState::shared());
+    FirstPaint firstPaint;
+    window.installEventFilter(&firstPaint);
+    window.show();
+    return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc > 1 && qstrcmp(argv[1], "--start") == 0)
+        return startOnce(argc, argv);
+
+    QTemporaryDir home;
+    for (const char* variable : { "HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME" })
+        qputenv(variable, home.filePath(QString::fromLatin1(variable)).toUtf8());
+    qputenv("KLIPWELL_TESTING", "1");
+    // No tools and an unreachable mirror: the set-up fails fast and offline.
+    qputenv("KLIPWELL_TOOL_MIRROR", "http://127.0.0.1:9");
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Klipwell"));
+    QCoreApplication::setApplicationName(QStringLiteral("Klipwell"));
+    SettingsStore::registerDefaults();
+    SettingsStore::set(QStringLiteral("autoUpdateTools"), false);
+    prepareData();
+
+    QList<qint64> times;
+    for (int i = 0; i < starts; ++i) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QElapsedTimer timer;
+        timer.start();
+        child.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--start") });
+        if (!child.waitForReadyRead(60'000)) {
+            std::printf("start %d: no first frame\n", i + 1);
+            return 1;
+        }
+        const qint64 ms = timer.elapsed();
+        const QList<QByteArray> figures = child.readLine().trimmed().split(' ');
+        child.waitForFinished(60'000);
+        times << ms;
+        std::printf("start %d: first frame after %lld ms, resident %.1f MB (peak %.1f MB)\n", i + 1, ms,
+            figures.value(1).toDouble() / 1024, figures.value(2).toDouble() / 1024);
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("cold start to the first painted frame, 10,000 history entries and 1,000 queued tasks: "
+                "median %lld ms (platform %s)\n",
+        times[starts / 2], qgetenv("QT_QPA_PLATFORM").isEmpty() ? "xcb" : qgetenv("QT_QPA_PLATFORM").constData());
+    return 0;
+}
