@@ -164,6 +164,10 @@ private slots:
         QVERIFY(!download->isEnabled() && agrees());
         QTRY_VERIFY_WITH_TIMEOUT(gui.state().info().has_value(), 20000);
         QVERIFY(download->isEnabled() && agrees());
+
+        gui.state().downloads()->setStarted(false);
+        QTest::keyClick(gui.find<QLineEdit>(field), Qt::Key_Return, Qt::ControlModifier);
+        QTRY_COMPARE(gui.state().downloads()->tasks().size(), 1);
     }
 
     void playlistItemsAreChosenInTheList()

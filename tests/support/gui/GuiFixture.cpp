@@ -16,6 +16,10 @@ GuiFixture::GuiFixture(bool ready, bool standIns)
     m_state = std::make_unique<AppState>(&m_pasteboard);
     m_window = std::make_unique<MainWindow>(m_state.get());
     m_window->show();
+    // Keyboard shortcuts reach only the active window.
+    m_window->activateWindow();
+    if (!QTest::qWaitForWindowActive(m_window.get()))
+        qWarning("the window did not become active");
     if (ready && !QTest::qWaitFor([this] { return m_state->setupDone(); }, 30000))
         qWarning("set-up did not finish");
 }
