@@ -79,13 +79,19 @@ qint64 residentKiB(const char* field)
 // Reports once the window's first frame has been painted.
 class FirstPaint : public QObject {
 public:
+    explicit FirstPaint(QString stages)
+        : m_stages(std::move(stages))
+    {
+    }
+
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::Paint && !m_seen) {
             m_seen = true;
             // After this paint event is done, not before it.
-            QTimer::singleShot(0, [] {
-                std::printf("painted %lld %lld\n", residentKiB("VmRSS:"), residentKiB("VmHWM:"));
+            QTimer::singleShot(0, [this] {
+                std::printf("painted %lld %lld %s\n", residentKiB("VmRSS:"), residentKiB("VmHWM:"),
+                    qPrintable(m_stages));
                 std::fflush(stdout);
                 QCoreApplication::exit(0);
             });
@@ -94,19 +100,29 @@ public:
     }
 
 private:
+    QString m_stages;
     bool m_seen = false;
 };
 
 // The measured process: what the klipwell executable does up to its window.
 int startOnce(int argc, char** argv)
 {
+    QElapsedTimer clock;
+    clock.start();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Klipwell"));
     QApplication::setApplicationName(QStringLiteral("Klipwell"));
+    const qint64 application = clock.elapsed();
     ClipboardPasteboard pasteboard;
     AppState::usePasteboard(&pasteboard);
-    MainWindow window(&AppState::shared());
-    FirstPaint firstPaint;
+    AppState& state = AppState::shared();
+    const qint64 data = clock.elapsed();
+    MainWindow window(&state);
+    const qint64 widgets = clock.elapsed();
+    FirstPaint firstPaint(QStringLiteral("application:%1,data:%2,widgets:%3")
+                              .arg(application)
+                              .arg(data - application)
+                              .arg(widgets - data));
     window.installEventFilter(&firstPaint);
     window.show();
     return QApplication::exec();
@@ -149,8 +165,8 @@ int main(int argc, char** argv)
         const QList<QByteArray> figures = child.readLine().trimmed().split(' ');
         child.waitForFinished(60'000);
         times << ms;
-        std::printf("start %d: first frame after %lld ms, resident %.1f MB (peak %.1f MB)\n", i + 1, ms,
-            figures.value(1).toDouble() / 1024, figures.value(2).toDouble() / 1024);
+        std::printf("start %d: first frame after %lld ms (in ms: %s), resident %.1f MB (peak %.1f MB)\n", i + 1,
+            ms, figures.value(3).constData(), figures.value(1).toDouble() / 1024, figures.value(2).toDouble() / 1024);
     }
     std::sort(times.begin(), times.end());
     std::printf("cold start to the first painted frame, 10,000 history entries and 1,000 queued tasks: "
