@@ -138,6 +138,13 @@ void ExtrasSection::chooseFolder()
 
 void ExtrasSection::showFolder()
 {
-    m_folder->setText(QDir::toNativeSeparators(
-        SettingsStore::string(QStringLiteral("downloadFolder")).value_or(QDir::homePath())));
+    const QString folder = QDir::cleanPath(
+        SettingsStore::string(QStringLiteral("downloadFolder")).value_or(QDir::homePath()));
+    // "~/Downloads" reads better than the home folder's full path; the
+    // tooltip keeps the whole of it.
+    const QString home = QDir::homePath();
+    const bool inHome = folder == home || folder.startsWith(home + QLatin1Char('/'));
+    m_folder->setText(inHome ? QStringLiteral("~") + folder.mid(home.size()) : folder);
+    m_folder->setToolTip(folder);
+    m_folder->setAccessibleName(folder);
 }
