@@ -12,6 +12,7 @@
 #include "ProcessRunner.h"
 #include "ReleaseTag.h"
 #include "SettingsStore.h"
+#include "SystemInfo.h"
 #include "ToolFiles.h"
 #include "ToolManifest.h"
 #include "ToolSources.h"
@@ -28,7 +29,6 @@
 #include <QNetworkRequest>
 #include <QPointer>
 #include <QStorageInfo>
-#include <QSysInfo>
 #include <QUuid>
 
 #include <QCoroNetworkReply>
@@ -37,26 +37,12 @@
 #include <cmath>
 
 #ifdef Q_OS_MACOS
-#include <sys/sysctl.h>
 #include <sys/xattr.h>
 #endif
 
 namespace {
 
 constexpr double probeTimeoutSeconds = 60;
-
-#ifdef Q_OS_MACOS
-// The system version as the process information words it: "Version 15.2 (Build 24C101)".
-QString macOSVersionText()
-{
-    const QString version = QStringLiteral("Version ") + QSysInfo::productVersion();
-    char build[64] = {};
-    size_t size = sizeof(build) - 1;
-    if (sysctlbyname("kern.osversion", build, &size, nullptr, 0) != 0)
-        return version;
-    return version + QStringLiteral(" (Build ") + QString::fromLatin1(build) + QLatin1Char(')');
-}
-#endif
 
 } // namespace
 
@@ -368,12 +354,7 @@ QCoro::Task<> DependencyManager::runDiagnostics()
     const auto row = [&rows](const QString& name, bool ok, const QString& detail) {
         rows.append({ QUuid::createUuid(), name, ok, detail });
     };
-#ifdef Q_OS_MACOS
-    row(QStringLiteral("macOS"), true, macOSVersionText());
-#else
-    row(QStringLiteral("Linux"), true,
-        QSysInfo::prettyProductName() + QStringLiteral(", kernel ") + QSysInfo::kernelVersion());
-#endif
+    row(SystemInfo::name(), true, SystemInfo::versionText());
     row(QStringLiteral("Architecture"), true, displayText(currentArchitecture()));
 
     for (Tool tool : installableTools()) {
