@@ -10,8 +10,41 @@
 
 HistoryStore::HistoryStore(QObject* parent)
     : QObject(parent)
-    , m_items(JsonArrayFile::readRecords<HistoryItem>(path(), &historyItemFromJson))
 {
+    // The destructor waits for the read, so the worker never outlives the store.
+    m_reading = std::async(std::launch::async, [this, file = path()] {
+        QList<HistoryItem> items = JsonArrayFile::readRecords<HistoryItem>(file, &historyItemFromJson);
+        // On the main thread, unless a caller of items() took the entries first.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (finishReading() && !m_items.isEmpty())
+                    emit itemsChanged();
+            },
+            Qt::QueuedConnection);
+        return items;
+    });
+}
+
+HistoryStore::~HistoryStore()
+{
+    if (m_reading)
+        m_reading->wait();
+}
+
+QList<HistoryItem> HistoryStore::items() const
+{
+    finishReading();
+    return m_items;
+}
+
+bool HistoryStore::finishReading() const
+{
+    if (!m_reading)
+        return false;
+    m_items = m_reading->get();
+    m_reading.reset();
+    return true;
 }
 
 QString HistoryStore::path()
@@ -21,6 +54,7 @@ QString HistoryStore::path()
 
 void HistoryStore::record(const DownloadTask* task)
 {
+    finishReading();
     const DownloadOptions& options = task->options();
     HistoryItem item;
     item.id = task->id();
@@ -44,6 +78,7 @@ void HistoryStore::record(const DownloadTask* task)
 
 void HistoryStore::remove(const QSet<QUuid>& ids)
 {
+    finishReading();
     QList<HistoryItem> items = m_items;
     items.removeIf([&](const HistoryItem& item) { return ids.contains(item.id); });
     // Logs go even for ids without an entry: nothing else would ever delete them.
@@ -55,6 +90,7 @@ void HistoryStore::remove(const QSet<QUuid>& ids)
 
 void HistoryStore::clear()
 {
+    finishReading();
     for (const HistoryItem& item : std::as_const(m_items))
         LogManager::shared().remove(item.id);
     setItems({});
