@@ -1,5 +1,6 @@
 #include "FileDownloader.h"
 
+#include <QCryptographicHash>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSaveFile>
@@ -104,6 +105,8 @@ QCoro::Task<std::optional<ToolError>> FileDownloader::download(
 {
     // The caller's references may not outlive the first suspension.
     const QString dest = destination;
+    m_sha256.clear();
+    QCryptographicHash hash(QCryptographicHash::Sha256);
     QSaveFile file(dest);
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
@@ -140,7 +143,9 @@ QCoro::Task<std::optional<ToolError>> FileDownloader::download(
             if (file.write(chunk) != chunk.size()) {
                 writeError = writeFailure(dest, file);
                 reply->abort();
+                return;
             }
+            hash.addData(chunk);
         });
         QObject::connect(reply, &QNetworkReply::downloadProgress, &scope, [&](qint64 received, qint64 total) {
             stallTimer.start();
@@ -177,6 +182,7 @@ QCoro::Task<std::optional<ToolError>> FileDownloader::download(
 
     if (!file.commit())
         co_return writeFailure(dest, file);
+    m_sha256 = hash.result().toHex();
     co_return std::nullopt;
 }
 

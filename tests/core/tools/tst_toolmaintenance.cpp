@@ -78,6 +78,7 @@ private slots:
             QSKIP("No Deno in the test assets; scripts/test installs it.");
         m_mirror->serveYtdlp();
         m_mirror->serveFFmpegWithBinFolder();
+        m_mirror->publishChecksums();
         SettingsStore::registerDefaults();
     }
 
@@ -124,6 +125,7 @@ private slots:
             const ManifestEntry entry = manifest.value(rawValue(it.key()));
             QCOMPARE(entry.version, *state.version);
             QCOMPARE(entry.source, ToolSources::spec(it.key())->urls.first().toString(QUrl::FullyEncoded));
+            QVERIFY(entry.verified);
             QVERIFY(qAbs(entry.installedAt.secsTo(QDateTime::currentDateTimeUtc())) < 600);
         }
         QCOMPARE(DependencyManager().manifest(), manifest); // read back at the next start
@@ -275,7 +277,8 @@ private slots:
                 "yt-dlp smoke test", "FFmpeg smoke test", "Deno smoke test", "Free disk space" }));
         for (qsizetype i = 0; i < rows.size() - 1; ++i)
             QVERIFY2(rows.at(i).ok, qPrintable(rows.at(i).name + ": " + rows.at(i).detail));
-        QCOMPARE(rows.at(3).detail, *manager.state(Tool::ffmpeg).version + " — " + toolPath(Tool::ffmpeg));
+        QCOMPARE(rows.at(3).detail,
+            *manager.state(Tool::ffmpeg).version + " — " + toolPath(Tool::ffmpeg) + " · verified");
         QCOMPARE(rows.at(9).detail, QStringLiteral("Evaluated JS"));
         QVERIFY(rows.last().detail.contains(QRegularExpression("^\\d+(\\.\\d+)? (bytes|KB|MB|GB|TB|PB)$")));
         QCOMPARE(manager.report().split('\n', Qt::SkipEmptyParts).size(), rows.size() + 2);
