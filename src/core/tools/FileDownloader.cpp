@@ -1,6 +1,7 @@
 #include "FileDownloader.h"
 
-#include <QCryptographicHash>
+#include "Sha256.h"
+
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSaveFile>
@@ -106,7 +107,7 @@ QCoro::Task<std::optional<ToolError>> FileDownloader::download(
     // The caller's references may not outlive the first suspension.
     const QString dest = destination;
     m_sha256.clear();
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    Sha256 hash;
     QSaveFile file(dest);
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
@@ -145,7 +146,7 @@ QCoro::Task<std::optional<ToolError>> FileDownloader::download(
                 reply->abort();
                 return;
             }
-            hash.addData(chunk);
+            hash.add(chunk);
         });
         QObject::connect(reply, &QNetworkReply::downloadProgress, &scope, [&](qint64 received, qint64 total) {
             stallTimer.start();
@@ -182,7 +183,7 @@ QCoro::Task<std::optional<ToolError>> FileDownloader::download(
 
     if (!file.commit())
         co_return writeFailure(dest, file);
-    m_sha256 = hash.result().toHex();
+    m_sha256 = hash.hex();
     co_return std::nullopt;
 }
 
