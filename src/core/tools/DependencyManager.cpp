@@ -207,6 +207,7 @@ QCoro::Task<std::variant<InstalledTool, ToolError>> DependencyManager::installFr
     if (!self)
         co_return gone;
     FileDownloader downloader(m_stallTimeout);
+    downloader.setHashing(expected.has_value());
     auto onProgress = [self, tool](double fraction) {
         if (self)
             self->setProgress(tool, fraction * 0.9);

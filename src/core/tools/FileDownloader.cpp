@@ -107,7 +107,9 @@ QCoro::Task<std::optional<ToolError>> FileDownloader::download(
     // The caller's references may not outlive the first suspension.
     const QString dest = destination;
     m_sha256.clear();
-    Sha256 hash;
+    std::optional<Sha256> hash;
+    if (m_hashing)
+        hash.emplace();
     QSaveFile file(dest);
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
@@ -146,7 +148,8 @@ QCoro::Task<std::optional<ToolError>> FileDownloader::download(
                 reply->abort();
                 return;
             }
-            hash.add(chunk);
+            if (hash)
+                hash->add(chunk);
         });
         QObject::connect(reply, &QNetworkReply::downloadProgress, &scope, [&](qint64 received, qint64 total) {
             stallTimer.start();
@@ -183,7 +186,7 @@ QCoro::Task<std::optional<ToolError>> FileDownloader::download(
 
     if (!file.commit())
         co_return writeFailure(dest, file);
-    m_sha256 = hash.hex();
+    m_sha256 = hash ? hash->hex() : QByteArray();
     co_return std::nullopt;
 }
 
