@@ -152,6 +152,8 @@ QCoro::Task<> DependencyManager::install(QList<Tool> tools, bool quietPhase)
             log(*kept.notice);
             if (offered)
                 rejectRelease(tool, *offered);
+        } else if (ToolErrors::isChecksumMismatch(error)) {
+            kept.notice = error.description;
         }
         setState(tool, kept);
     }

@@ -43,6 +43,11 @@ bool isSelfTestFailure(const ToolError& error)
     return error.domain == installDomain && (error.code == 4 || error.code == 6);
 }
 
+bool isChecksumMismatch(const ToolError& error)
+{
+    return error.domain == installDomain && error.code == 5;
+}
+
 ToolError httpStatus(int status)
 {
     return { QStringLiteral("Download"), status, QStringLiteral("HTTP ") + QString::number(status) };

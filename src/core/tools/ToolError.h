@@ -24,6 +24,7 @@ ToolError smokeTest(const QString& detail);
 // The new build itself does not work (codes 4 and 6), as opposed to a
 // download or file failure.
 bool isSelfTestFailure(const ToolError&);
+bool isChecksumMismatch(const ToolError&);
 // Domain "Download": an HTTP status outside 200-299.
 ToolError httpStatus(int status);
 // Transport failures (refused connection, time-out, cancellation).

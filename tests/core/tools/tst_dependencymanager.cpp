@@ -250,21 +250,25 @@ private slots:
 
     void updateKeepsTheWorkingToolUnlessTheNewOnePasses_data()
     {
-        QTest::addColumn<QByteArray>("served"); // empty: 404
+        QTest::addColumn<QByteArray>("served"); // empty: 404; "corrupt": the old one changed
         QTest::addColumn<bool>("replaced");
-        QTest::addColumn<bool>("notice");
+        QTest::addColumn<QString>("notice"); // %1: the kept version
         const QByteArray version = "#!/bin/sh\nif [ \"$1\" = --version ]; then echo 2099.09.01; exit 0; fi\n";
-        QTest::newRow("download fails") << QByteArray() << false << false;
-        QTest::newRow("version probe fails") << QByteArray("#!/bin/sh\nexit 1\n") << false << true;
-        QTest::newRow("smoke test fails") << version + "echo only; echo five\n" << false << true;
-        QTest::newRow("new build works") << version + "seq 1 150\n" << true << false;
+        const QString kept = "The new yt-dlp failed its self-test, so %1 was kept.";
+        QTest::newRow("download fails") << QByteArray() << false << QString();
+        QTest::newRow("download does not match its checksum")
+            << QByteArray("corrupt") << false
+            << "The download of yt-dlp didn’t match its published checksum, so it wasn’t installed.";
+        QTest::newRow("version probe fails") << QByteArray("#!/bin/sh\nexit 1\n") << false << kept;
+        QTest::newRow("smoke test fails") << version + "echo only; echo five\n" << false << kept;
+        QTest::newRow("new build works") << version + "seq 1 150\n" << true << QString();
     }
 
     void updateKeepsTheWorkingToolUnlessTheNewOnePasses()
     {
         QFETCH(QByteArray, served);
         QFETCH(bool, replaced);
-        QFETCH(bool, notice);
+        QFETCH(QString, notice);
         DependencyManager manager;
         install(manager, { Tool::ytdlp });
         const ComponentState before = manager.state(Tool::ytdlp);
@@ -272,10 +276,14 @@ private slots:
         const ManifestEntry entry = manager.manifest().value("yt-dlp");
 
         const QString path = ToolMirror::path(Tool::ytdlp);
-        if (served.isEmpty())
+        if (served.isEmpty()) {
             m_server->serveStatus(path, 404);
-        else
+        } else if (served == "corrupt") {
+            m_mirror->publishChecksums();
+            m_mirror->corrupt(Tool::ytdlp);
+        } else {
             m_server->serveData(path, served);
+        }
         QSignalSpy phases(&manager, &DependencyManager::phaseChanged);
         install(manager, { Tool::ytdlp }, true);
 
@@ -288,13 +296,12 @@ private slots:
             return;
         }
         ComponentState kept = before;
-        if (notice)
-            kept.notice = "The new yt-dlp failed its self-test, so " + *before.version + " was kept.";
+        if (!notice.isEmpty())
+            kept.notice = QString(notice).replace("%1", *before.version);
         QCOMPARE(manager.state(Tool::ytdlp), kept);
         QCOMPARE(manager.manifest().value("yt-dlp"), entry);
         QCOMPARE(readFile(toolPath(Tool::ytdlp)), readFile("/usr/bin/yt-dlp"));
-        if (notice)
-            QCOMPARE(appLog().last(), *kept.notice);
+        QVERIFY(notice.isEmpty() || appLog().last().endsWith(*kept.notice));
     }
 
     void nothingToInstall()
