@@ -13,38 +13,6 @@ class TestPublishedChecksum : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { qunsetenv("KLIPWELL_TOOL_MIRROR"); } // the hosts below are the real ones
-
-    void locate_data()
-    {
-        QTest::addColumn<QString>("download");
-        QTest::addColumn<QString>("checksum"); // empty: none published
-        QTest::newRow("yt-dlp: the release's sums file")
-            << "https://github.com/yt-dlp/yt-dlp/releases/latest/download/yt-dlp_linux"
-            << "https://github.com/yt-dlp/yt-dlp/releases/latest/download/SHA2-256SUMS";
-        QTest::newRow("Deno: a file beside the archive")
-            << "https://github.com/denoland/deno/releases/latest/download/deno-x86_64-unknown-linux-gnu.zip"
-            << "https://github.com/denoland/deno/releases/latest/download/"
-               "deno-x86_64-unknown-linux-gnu.zip.sha256sum";
-        QTest::newRow("FFmpeg: the release information of its tag")
-            << "https://github.com/BtbN/FFmpeg-Builds/releases/download/latest/"
-               "ffmpeg-master-latest-linux64-gpl.tar.xz"
-            << "https://api.github.com/repos/BtbN/FFmpeg-Builds/releases/tags/latest";
-        QTest::newRow("FFmpeg second source: only an MD5")
-            << "https://johnvansickle.com/ffmpeg/releases/ffmpeg-release-amd64-static.tar.xz"
-            << "";
-    }
-
-    void locate()
-    {
-        QFETCH(QString, download);
-        QFETCH(QString, checksum);
-        const std::optional<ChecksumSource> source = PublishedChecksum::locate(QUrl(download));
-        QCOMPARE(source ? source->url.toString() : QString(), checksum);
-        if (source)
-            QCOMPARE(source->asset, QUrl(download).fileName());
-    }
-
     void parse_data()
     {
         QTest::addColumn<ChecksumSource::Kind>("kind");
