@@ -8,7 +8,7 @@ KLIPWELL_BUILD_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6dbus6 libqt6network6 qcoro-qt6-dev
   qt6-svg-dev libqt6svg6 qt6-qpa-plugins
-  libarchive-dev libgl-dev
+  libarchive-dev libssl-dev libgl-dev
   fonts-dejavu-core
 )
 

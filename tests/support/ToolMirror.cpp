@@ -5,13 +5,39 @@
 #include "TestHttpServer.h"
 #include "YTDLPManager.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace {
 const QString debianYtdlp = QStringLiteral("/usr/bin/yt-dlp");
 const QString debianFFmpeg = QStringLiteral("/usr/bin/ffmpeg");
 const QString debianFFprobe = QStringLiteral("/usr/bin/ffprobe");
+
+QByteArray sha256Of(const QString& file)
+{
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return {};
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(&in);
+    return hash.result().toHex();
+}
+
+QString fileNameOf(const QString& urlPath)
+{
+    return urlPath.section(QLatin1Char('/'), -1);
+}
+
+QString sumsPath()
+{
+    const QString asset = ToolMirror::path(Tool::ytdlp);
+    return asset.left(asset.lastIndexOf(QLatin1Char('/')) + 1) + QStringLiteral("SHA2-256SUMS");
+}
 } // namespace
 
 ToolMirror::ToolMirror(TestHttpServer& server, const QString& workDir)
@@ -37,7 +63,7 @@ QString ToolMirror::denoBinary()
 
 void ToolMirror::serveYtdlp()
 {
-    m_server.serveFile(path(Tool::ytdlp), debianYtdlp);
+    serveAsset(path(Tool::ytdlp), debianYtdlp);
 }
 
 void ToolMirror::serveFFmpegWithBinFolder()
@@ -74,7 +100,65 @@ void ToolMirror::serveArchive(
 {
     const QString archive = QDir(m_workDir).filePath(QStringLiteral("archive-%1").arg(++m_packed));
     if (TestArchive::write(archive, format, entries))
-        m_server.serveFile(urlPath, archive);
+        serveAsset(urlPath, archive);
     else
         m_server.serveStatus(urlPath, 500);
+}
+
+void ToolMirror::serveAsset(const QString& urlPath, const QString& file)
+{
+    m_assets.insert(urlPath, file);
+    m_server.serveFile(urlPath, file);
+}
+
+QString ToolMirror::ffmpegReleasePath()
+{
+    return QStringLiteral("/repos/BtbN/FFmpeg-Builds/releases/tags/latest");
+}
+
+void ToolMirror::publishChecksums(bool crlf)
+{
+    const QByteArray end = crlf ? "\r\n" : "\n";
+    const QByteArray other(64, 'e');
+    const QString ytdlp = path(Tool::ytdlp);
+    if (m_assets.contains(ytdlp))
+        m_server.serveData(sumsPath(),
+            other + "  yt-dlp.tar.gz" + end + sha256Of(m_assets.value(ytdlp)) + "  "
+                + fileNameOf(ytdlp).toUtf8() + end + other + "  yt-dlp_macos" + end);
+    const QString deno = path(Tool::deno);
+    if (m_assets.contains(deno))
+        m_server.serveData(deno + QStringLiteral(".sha256sum"),
+            sha256Of(m_assets.value(deno)) + "  " + fileNameOf(deno).toUtf8() + end);
+    const QString ffmpeg = path(Tool::ffmpeg, 0);
+    if (m_assets.contains(ffmpeg)) {
+        const QJsonArray assets { QJsonObject { { "name", "checksums.sha256" }, { "digest", QJsonValue() } },
+            QJsonObject { { "name", fileNameOf(ffmpeg) },
+                { "digest", QString("sha256:" + QString::fromLatin1(sha256Of(m_assets.value(ffmpeg)))) } } };
+        m_server.serveData(ffmpegReleasePath(),
+            QJsonDocument(QJsonObject { { "tag_name", "latest" }, { "assets", assets } }).toJson(),
+            "application/json");
+    }
+}
+
+void ToolMirror::withdrawChecksums()
+{
+    m_server.serveStatus(sumsPath(), 404);
+    m_server.serveStatus(path(Tool::deno) + QStringLiteral(".sha256sum"), 404);
+    m_server.serveStatus(ffmpegReleasePath(), 404);
+}
+
+void ToolMirror::corrupt(Tool tool)
+{
+    const QString urlPath = path(tool);
+    QFile original(m_assets.value(urlPath));
+    if (!original.open(QIODevice::ReadOnly))
+        return;
+    QByteArray data = original.readAll();
+    data[data.size() / 2] = char(data.at(data.size() / 2) ^ 0x01);
+    const QString copy = QDir(m_workDir).filePath(QStringLiteral("corrupt-%1").arg(++m_packed));
+    QFile out(copy);
+    if (out.open(QIODevice::WriteOnly) && out.write(data) == data.size()) {
+        out.close();
+        m_server.serveFile(urlPath, copy);
+    }
 }

@@ -3,6 +3,7 @@
 #include "TestArchive.h"
 #include "Tool.h"
 
+#include <QMap>
 #include <QString>
 
 class TestHttpServer;
@@ -12,7 +13,8 @@ class TestHttpServer;
 // KLIPWELL_TOOL_MIRROR set to the server's origin fetches them:
 // Debian's yt-dlp as the yt-dlp download, Debian's ffmpeg and ffprobe in a
 // tar.xz with a bin folder (first source) or without one (second source), and
-// the Deno binary of the test assets in the Deno zip.
+// the Deno binary of the test assets in the Deno zip. On request it also
+// publishes their checksums the way each publisher does.
 class ToolMirror {
 public:
     // Archives are packed into workDir.
@@ -32,8 +34,24 @@ public:
     void serveArchive(
         const QString& urlPath, TestArchive::Format format, const QList<TestArchive::Entry>& entries);
 
+    // Publishes the SHA-256 of what is served now: yt-dlp's "SHA2-256SUMS"
+    // beside its asset (among the lines of other assets), Deno's
+    // "<asset>.sha256sum", and the asset digests of the first FFmpeg
+    // source's release JSON. The second FFmpeg source publishes none.
+    void publishChecksums(bool crlf = false);
+    // Answers 404 for every checksum again.
+    void withdrawChecksums();
+    // Serves the tool's asset (first source) with one byte changed, keeping
+    // the published checksum.
+    void corrupt(Tool tool);
+    // The release-information path of the first FFmpeg source.
+    static QString ffmpegReleasePath();
+
 private:
+    void serveAsset(const QString& urlPath, const QString& file);
+
     TestHttpServer& m_server;
     QString m_workDir;
     int m_packed = 0;
+    QMap<QString, QString> m_assets; // URL path -> served file
 };

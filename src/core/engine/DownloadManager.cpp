@@ -12,6 +12,7 @@
 #include "QueueFile.h"
 #include "SettingsStore.h"
 #include "Tool.h"
+#include "UpdateHint.h"
 #include "YTDLPManager.h"
 
 #include <QDir>
@@ -283,20 +284,30 @@ void DownloadManager::pump()
         task->setStage(QStringLiteral("Starting"));
         task->setError(std::nullopt);
         requestSave();
-        // Started on the next turn of the event loop: a run that fails at once
-        // must not re-enter this loop while it is still counting.
-        QTimer::singleShot(0, this, [this, task = QPointer<DownloadTask>(task)] {
-            if (!task)
-                return;
-            QCoro::Task<> job = run(task);
-            Q_UNUSED(job) // the run keeps itself alive until it ends
-        });
+        startRun(task);
     }
+}
+
+void DownloadManager::startRun(DownloadTask* task)
+{
+    // Started on the next turn of the event loop: a run that fails at once
+    // must not re-enter the scheduler while it is still counting.
+    QTimer::singleShot(0, this, [this, task = QPointer<DownloadTask>(task)] {
+        if (!task)
+            return;
+        QCoro::Task<> job = run(task);
+        Q_UNUSED(job) // the run keeps itself alive until it ends
+    });
 }
 
 void DownloadManager::setFreeSpaceProbe(FreeSpaceProbe probe)
 {
     m_freeSpace = std::move(probe);
+}
+
+void DownloadManager::setYtdlpUpdater(YtdlpUpdater updater)
+{
+    m_updater = std::move(updater);
 }
 
 QCoro::Task<> DownloadManager::run(QPointer<DownloadTask> task)
@@ -316,6 +327,7 @@ QCoro::Task<> DownloadManager::run(QPointer<DownloadTask> task)
         co_return;
     }
 
+    m_generationOfRun.insert(task->id(), m_ytdlpGeneration);
     const QStringList arguments = YTDLPManager::downloadArguments(task->options());
     log(task, QStringLiteral("—— start ——"));
     log(task, commandLine(arguments));
@@ -429,7 +441,73 @@ void DownloadManager::decideOutcome(DownloadTask* task, std::optional<int> exitS
     QString text = task->errorLines().join(QLatin1Char('\n'));
     if (text.isEmpty())
         text = QStringLiteral("exit code %1").arg(status);
-    finish(task, TaskStatus::failed, ErrorInterpreter::explain(text, status));
+    const QString error = ErrorInterpreter::explain(text, status);
+    if (awaitUpdate(task, text, error))
+        return;
+    finish(task, TaskStatus::failed, error);
+}
+
+bool DownloadManager::awaitUpdate(DownloadTask* task, const QString& errorText, const QString& error)
+{
+    if (!m_updater || m_retriedAfterUpdate.contains(task->id())
+        || !UpdateHint::suggestsUpdate(errorText, error))
+        return false;
+    // This run used a yt-dlp that an update has replaced since.
+    if (m_generationOfRun.value(task->id()) < m_ytdlpGeneration) {
+        retryAfterUpdate(task);
+        return true;
+    }
+    // The task keeps its slot while it waits, as it goes on right after.
+    task->setStage(QStringLiteral("Checking for a newer yt-dlp…"));
+    m_awaitingUpdate.append({ task, error });
+    if (!m_checkingForUpdate) {
+        m_checkingForUpdate = true;
+        QTimer::singleShot(0, this, [this] {
+            QCoro::Task<> job = checkForUpdate();
+            Q_UNUSED(job) // keeps itself alive until it ends
+        });
+    }
+    return true;
+}
+
+QCoro::Task<> DownloadManager::checkForUpdate()
+{
+    const std::shared_ptr<bool> alive = m_alive;
+    auto checking = m_updater();
+    const std::optional<QString> version = co_await std::move(checking);
+    if (!*alive)
+        co_return;
+    m_checkingForUpdate = false;
+    if (version) {
+        ++m_ytdlpGeneration;
+        m_updatedVersion = *version;
+    }
+    const QList<AwaitingUpdate> waiting = std::exchange(m_awaitingUpdate, {});
+    for (const AwaitingUpdate& entry : waiting) {
+        DownloadTask* task = entry.task;
+        // A quitting program has put the task back in the saved queue.
+        if (!task || m_terminating)
+            continue;
+        if (task->removeRequested() || task->pauseRequested() || task->cancelRequested())
+            decideOutcome(task, std::nullopt);
+        else if (version)
+            retryAfterUpdate(task);
+        else
+            finish(task, TaskStatus::failed, entry.error);
+    }
+}
+
+void DownloadManager::retryAfterUpdate(DownloadTask* task)
+{
+    m_retriedAfterUpdate.insert(task->id());
+    log(task,
+        QStringLiteral("—— retrying after yt-dlp was updated to ") + m_updatedVersion
+            + QStringLiteral(" ——"));
+    task->resetRuntime();
+    task->setProgress(0);
+    task->setOutputFiles({});
+    task->setStage(QStringLiteral("Retrying with the updated yt-dlp…"));
+    startRun(task);
 }
 
 void DownloadManager::finish(DownloadTask* task, TaskStatus status, const std::optional<QString>& error)

@@ -4,10 +4,12 @@
 #include "StreamKind.h"
 #include "TaskStatus.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QSet>
+#include <QUuid>
 
 #include <qcoro/qcorotask.h>
 
@@ -32,6 +34,8 @@ class DownloadManager : public QObject {
 public:
     // Free bytes of the volume holding a folder; none when it cannot be read.
     using FreeSpaceProbe = std::function<std::optional<qint64>(const QString& folder)>;
+    // Runs one update check of yt-dlp; gives the new version when it installed one.
+    using YtdlpUpdater = std::function<QCoro::Task<std::optional<QString>>()>;
 
     // Loads the queue file; nothing starts until setStarted(true).
     explicit DownloadManager(HistoryStore* history, QObject* parent = nullptr);
@@ -65,6 +69,10 @@ public:
 
     // Replaces the volume free-space reading of the checks before a run.
     void setFreeSpaceProbe(FreeSpaceProbe probe);
+    // With an updater, a run that fails the way an outdated yt-dlp does waits
+    // for one update check (shared by every run failing meanwhile) and, when
+    // that brought a newer yt-dlp, is tried once more; once per task.
+    void setYtdlpUpdater(YtdlpUpdater updater);
 
 signals:
     void tasksChanged();
@@ -72,7 +80,18 @@ signals:
     void childPIDsChanged();
 
 private:
+    struct AwaitingUpdate {
+        QPointer<DownloadTask> task;
+        QString error; // the failure to report when no newer yt-dlp comes
+    };
+
+    // Starts a run on the next turn of the event loop.
+    void startRun(DownloadTask* task);
     QCoro::Task<> run(QPointer<DownloadTask> task);
+    // True when the failed run will be retried after an update instead of failing now.
+    bool awaitUpdate(DownloadTask* task, const QString& errorText, const QString& error);
+    QCoro::Task<> checkForUpdate();
+    void retryAfterUpdate(DownloadTask* task);
     std::optional<QString> preflight(const DownloadOptions& options) const;
     void handleLine(DownloadTask* task, const QString& line, StreamKind kind);
     void decideOutcome(DownloadTask* task, std::optional<int> exitStatus);
@@ -95,6 +114,14 @@ private:
     bool m_saveScheduled = false;
     bool m_terminating = false;
     FreeSpaceProbe m_freeSpace;
+    YtdlpUpdater m_updater;
+    QList<AwaitingUpdate> m_awaitingUpdate;
+    bool m_checkingForUpdate = false;
+    // Counts the updates the updater installed; each run notes the count it started with.
+    int m_ytdlpGeneration = 0;
+    QString m_updatedVersion;
+    QHash<QUuid, int> m_generationOfRun;
+    QSet<QUuid> m_retriedAfterUpdate;
     // Cleared when the manager goes away, so that runs resumed during its
     // destruction touch nothing.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);

@@ -15,5 +15,7 @@ struct ComponentState {
     std::optional<QString> version;
     // Newest release tag found by the update check, verbatim.
     std::optional<QString> latest;
+    // Why a working tool was kept when an update was not taken.
+    std::optional<QString> notice = std::nullopt;
     bool operator==(const ComponentState&) const = default;
 };

@@ -10,6 +10,7 @@
 #include "LogManager.h"
 #include "ObservableField.h"
 #include "ProcessRunner.h"
+#include "PublishedChecksum.h"
 #include "ReleaseTag.h"
 #include "SettingsStore.h"
 #include "SystemInfo.h"
@@ -43,6 +44,34 @@
 namespace {
 
 constexpr double probeTimeoutSeconds = 60;
+constexpr double smokeTimeoutSeconds = 90;
+constexpr qint64 secondsPerDay = 86400;
+
+// Why a working tool stayed in place: the new build did not pass its checks.
+QString keptSentence(Tool tool, const std::optional<QString>& offered, const QString& kept)
+{
+    const QString subject = offered ? QString(rawValue(tool) + QLatin1Char(' ') + *offered)
+                                    : QString(QStringLiteral("The new ") + rawValue(tool));
+    return subject + QStringLiteral(" failed its self-test, so ") + kept + QStringLiteral(" was kept.");
+}
+
+QString rejectedTagKey(Tool tool)
+{
+    return QStringLiteral("rejectedUpdate.") + rawValue(tool);
+}
+
+QString rejectedAtKey(Tool tool)
+{
+    return QStringLiteral("rejectedUpdateAt.") + rawValue(tool);
+}
+
+// Whole seconds, as every date in the files.
+QDateTime nowInSeconds()
+{
+    QDateTime now = QDateTime::currentDateTimeUtc();
+    now.setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
+    return now;
+}
 
 } // namespace
 
@@ -72,18 +101,18 @@ QCoro::Task<> DependencyManager::install(QList<Tool> tools, bool quietPhase)
         const QString name = rawValue(tool);
         setCurrent(QStringLiteral("Installing %1 (%2/%3)").arg(name).arg(i + 1).arg(count));
         const bool wasInstalled = isInstalled(tool);
+        const std::optional<QString> offered = state(tool).latest; // the release an update check found
         setStatus(tool, ComponentStatuses::Working { QStringLiteral("Downloading…") });
         setProgress(tool, 0);
 
-        auto installing = installOne(*ToolSources::spec(tool));
+        auto installing = installOne(*ToolSources::spec(tool), wasInstalled);
         const std::variant<InstalledTool, ToolError> outcome = co_await std::move(installing);
         if (!self)
             co_return;
         if (const auto* installed = std::get_if<InstalledTool>(&outcome)) {
             setState(tool, { ComponentStatuses::Installed {}, 1.0, installed->version, std::nullopt });
-            QDateTime now = QDateTime::currentDateTimeUtc();
-            now.setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
-            m_manifest.insert(name, { installed->version, now, installed->source });
+            m_manifest.insert(
+                name, { installed->version, nowInSeconds(), installed->source, installed->verified });
             saveManifest();
             continue;
         }
@@ -99,10 +128,20 @@ QCoro::Task<> DependencyManager::install(QList<Tool> tools, bool quietPhase)
         const std::optional<QString> version = co_await std::move(probing);
         if (!self)
             co_return;
-        if (version)
-            setState(tool, { ComponentStatuses::Installed {}, 1.0, version, std::nullopt });
-        else
+        if (!version) {
             setStatus(tool, ComponentStatuses::Failed { error.description });
+            continue;
+        }
+        ComponentState kept { ComponentStatuses::Installed {}, 1.0, version, std::nullopt };
+        if (ToolErrors::isSelfTestFailure(error)) {
+            kept.notice = keptSentence(tool, offered, *version);
+            log(*kept.notice);
+            if (offered)
+                rejectRelease(tool, *offered);
+        } else if (ToolErrors::isChecksumMismatch(error)) {
+            kept.notice = error.description;
+        }
+        setState(tool, kept);
     }
     if (!quietPhase) {
         bool allInstalled = true;
@@ -115,17 +154,23 @@ QCoro::Task<> DependencyManager::install(QList<Tool> tools, bool quietPhase)
 
 QCoro::Task<std::variant<InstalledTool, ToolError>> DependencyManager::installOne(ToolSpec spec)
 {
+    return installOne(std::move(spec), false);
+}
+
+QCoro::Task<std::variant<InstalledTool, ToolError>> DependencyManager::installOne(
+    ToolSpec spec, bool replacing)
+{
     QPointer<DependencyManager> self(this);
     ToolError lastError = ToolErrors::noSource();
     for (const QUrl& url : std::as_const(spec.urls)) {
         const QString workDir = ToolFiles::newWorkDirectory();
         QDir().mkpath(workDir);
-        auto attempt = installFrom(spec, url, workDir);
-        const std::variant<QString, ToolError> outcome = co_await std::move(attempt);
+        auto attempt = installFrom(spec, url, workDir, replacing);
+        const std::variant<InstalledTool, ToolError> outcome = co_await std::move(attempt);
         QDir(workDir).removeRecursively();
         const QString source = url.toString(QUrl::FullyEncoded);
-        if (const auto* version = std::get_if<QString>(&outcome))
-            co_return InstalledTool { *version, source };
+        if (const auto* installed = std::get_if<InstalledTool>(&outcome))
+            co_return *installed;
         lastError = std::get<ToolError>(outcome);
         if (!self)
             break;
@@ -134,8 +179,8 @@ QCoro::Task<std::variant<InstalledTool, ToolError>> DependencyManager::installOn
     co_return lastError;
 }
 
-QCoro::Task<std::variant<QString, ToolError>> DependencyManager::installFrom(
-    ToolSpec spec, QUrl url, QString workDir)
+QCoro::Task<std::variant<InstalledTool, ToolError>> DependencyManager::installFrom(
+    ToolSpec spec, QUrl url, QString workDir, bool replacing)
 {
     QPointer<DependencyManager> self(this);
     const ToolError gone = ToolErrors::file(QStringLiteral("The tool manager was closed."));
@@ -145,7 +190,12 @@ QCoro::Task<std::variant<QString, ToolError>> DependencyManager::installFrom(
 
     setStatus(tool,
         ComponentStatuses::Working { QStringLiteral("Downloading ") + url.host() + QStringLiteral("…") });
+    auto checksumming = publishedChecksum(url);
+    const std::optional<QByteArray> expected = co_await std::move(checksumming);
+    if (!self)
+        co_return gone;
     FileDownloader downloader(m_stallTimeout);
+    downloader.setHashing(expected.has_value());
     auto onProgress = [self, tool](double fraction) {
         if (self)
             self->setProgress(tool, fraction * 0.9);
@@ -156,6 +206,11 @@ QCoro::Task<std::variant<QString, ToolError>> DependencyManager::installFrom(
         co_return gone;
     if (downloadError)
         co_return *downloadError;
+    // Nothing of a download that is not what its publisher released is unpacked, run or kept.
+    if (expected && downloader.sha256() != *expected) {
+        QFile::remove(download);
+        co_return ToolErrors::checksumMismatch(tool);
+    }
 
     QString candidate = download;
     if (spec.isArchive) {
@@ -201,10 +256,46 @@ QCoro::Task<std::variant<QString, ToolError>> DependencyManager::installFrom(
 #endif
     if (!version)
         co_return ToolErrors::validation(tool);
+    // The working yt-dlp stays in place until its successor proves it can run downloads.
+    if (replacing && tool == Tool::ytdlp) {
+        auto testing = YTDLPManager::smokeTest(candidate, smokeTimeoutSeconds);
+        const CheckResult smoke = co_await std::move(testing);
+        if (!self)
+            co_return gone;
+        if (!smoke.first)
+            co_return ToolErrors::smokeTest(smoke.second);
+    }
 
     if (const std::optional<ToolError> moveError = ToolFiles::moveIntoPlace(candidate, toolPath(tool)))
         co_return *moveError;
-    co_return *version;
+    if (!expected)
+        log(QStringLiteral("no published checksum for ") + url.fileName()
+            + QStringLiteral("; installed unverified"));
+    co_return InstalledTool { *version, url.toString(QUrl::FullyEncoded), expected.has_value() };
+}
+
+QCoro::Task<std::optional<QByteArray>> DependencyManager::publishedChecksum(QUrl download)
+{
+    const std::optional<ChecksumSource> source = PublishedChecksum::locate(download);
+    if (!source)
+        co_return std::nullopt;
+    QNetworkReply* reply = get(source->url);
+    auto finished = qCoro(reply).waitForFinished();
+    co_await std::move(finished);
+    reply->deleteLater();
+    if (reply->error() != QNetworkReply::NoError)
+        co_return std::nullopt;
+    co_return PublishedChecksum::parse(source->kind, reply->readAll(), source->asset);
+}
+
+QNetworkReply* DependencyManager::get(const QUrl& url)
+{
+    if (!m_network)
+        m_network = new QNetworkAccessManager(this);
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArrayLiteral("Klipwell/1.0"));
+    request.setTransferTimeout(15000);
+    return m_network->get(request);
 }
 
 QCoro::Task<std::optional<QString>> DependencyManager::validate(Tool tool, std::optional<QString> path)
@@ -366,7 +457,10 @@ QCoro::Task<> DependencyManager::runDiagnostics()
             ComponentState next = state(tool);
             next.version = version;
             setState(tool, next);
-            row(rawValue(tool), true, *version + QStringLiteral(" — ") + toolPath(tool));
+            QString detail = *version + QStringLiteral(" — ") + toolPath(tool);
+            if (const auto entry = m_manifest.constFind(rawValue(tool)); entry != m_manifest.cend())
+                detail += entry->verified ? QStringLiteral(" · verified") : QStringLiteral(" · unverified");
+            row(rawValue(tool), true, detail);
         } else {
             row(rawValue(tool), false, QStringLiteral("Missing or not working — ") + toolPath(tool));
         }
@@ -415,12 +509,7 @@ QCoro::Task<> DependencyManager::repair()
 
 QCoro::Task<std::optional<QString>> DependencyManager::latestTag(QUrl url)
 {
-    if (!m_network)
-        m_network = new QNetworkAccessManager(this);
-    QNetworkRequest request(url);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArrayLiteral("Klipwell/1.0"));
-    request.setTransferTimeout(15000);
-    QNetworkReply* reply = m_network->get(request);
+    QNetworkReply* reply = get(url);
     auto finished = qCoro(reply).waitForFinished();
     co_await std::move(finished);
     reply->deleteLater();
@@ -434,6 +523,11 @@ QCoro::Task<std::optional<QString>> DependencyManager::latestTag(QUrl url)
 }
 
 QCoro::Task<> DependencyManager::updateTools()
+{
+    return runUpdate(false);
+}
+
+QCoro::Task<> DependencyManager::runUpdate(bool automatic)
 {
     if (m_busy)
         co_return;
@@ -452,7 +546,7 @@ QCoro::Task<> DependencyManager::updateTools()
         ComponentState next = state(tool);
         next.latest = tag;
         setState(tool, next);
-        if (ReleaseTag::isNewer(*tag, next.version))
+        if (ReleaseTag::isNewer(*tag, next.version) && !(automatic && recentlyRejected(tool, *tag)))
             outdated.append(tool);
     }
     SettingsStore::set(QStringLiteral("lastUpdateCheck"), QDateTime::currentDateTimeUtc());
@@ -467,10 +561,42 @@ QCoro::Task<> DependencyManager::autoUpdateIfDue()
     const std::optional<QDateTime> last = SettingsStore::date(QStringLiteral("lastUpdateCheck"));
     const QDateTime now = QDateTime::currentDateTimeUtc();
     // A check dated in the future comes from a wrong clock and must not block updates for good.
-    if (last && *last <= now && last->secsTo(now) < 86400)
+    if (last && *last <= now && last->secsTo(now) < secondsPerDay)
         co_return;
-    auto updating = updateTools();
+    auto updating = runUpdate(true);
     co_await std::move(updating);
+}
+
+QCoro::Task<std::optional<QString>> DependencyManager::updateAfterFailedDownload()
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    if (!SettingsStore::boolean(QStringLiteral("autoUpdateTools")) || m_busy)
+        co_return std::nullopt;
+    if (m_lastFailureCheck.isValid() && m_lastFailureCheck <= now && m_lastFailureCheck.secsTo(now) < 3600)
+        co_return std::nullopt;
+    m_lastFailureCheck = now;
+    QPointer<DependencyManager> self(this);
+    const std::optional<QString> before = state(Tool::ytdlp).version;
+    auto updating = runUpdate(true);
+    co_await std::move(updating);
+    if (!self || !isInstalled(Tool::ytdlp))
+        co_return std::nullopt;
+    const std::optional<QString> after = state(Tool::ytdlp).version;
+    co_return after != before ? after : std::nullopt;
+}
+
+void DependencyManager::rejectRelease(Tool tool, const QString& tag)
+{
+    SettingsStore::set(rejectedTagKey(tool), tag);
+    SettingsStore::set(rejectedAtKey(tool), QDateTime::currentDateTimeUtc());
+}
+
+bool DependencyManager::recentlyRejected(Tool tool, const QString& tag) const
+{
+    const std::optional<QDateTime> at = SettingsStore::date(rejectedAtKey(tool));
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    return SettingsStore::string(rejectedTagKey(tool)) == tag && at && *at <= now
+        && at->secsTo(now) < secondsPerDay;
 }
 
 bool DependencyManager::isInstalled(Tool tool) const

@@ -9,6 +9,7 @@
 #include "ToolSpec.h"
 
 #include <QCoroTask>
+#include <QDateTime>
 #include <QList>
 #include <QMap>
 #include <QObject>
@@ -20,6 +21,7 @@
 #include <variant>
 
 class QNetworkAccessManager;
+class QNetworkReply;
 
 using ComponentStates = QMap<Tool, ComponentState>;
 
@@ -27,6 +29,7 @@ using ComponentStates = QMap<Tool, ComponentState>;
 struct InstalledTool {
     QString version;
     QString source; // absolute URL
+    bool verified = false; // matched its published checksum
     bool operator==(const InstalledTool&) const = default;
 };
 
@@ -88,6 +91,11 @@ public:
     // validates replaces the tool in the tools folder. Fails with the error of
     // the last source.
     QCoro::Task<std::variant<InstalledTool, ToolError>> installOne(ToolSpec spec);
+    // The self-healing update check after a download failed in a way that
+    // usually means yt-dlp is out of date: with automatic updates on, not
+    // busy, and at most once an hour, runs the automatic update check. Gives
+    // the new yt-dlp version when it installed one.
+    QCoro::Task<std::optional<QString>> updateAfterFailedDownload();
     // The version the executable at path (default: the tool's place in the
     // tools folder) reports, or none when it is missing or does not work.
     QCoro::Task<std::optional<QString>> validate(Tool tool, std::optional<QString> path = std::nullopt);
@@ -108,6 +116,18 @@ private:
     // The end of every busy run (set-up, repair, update): installs the tools
     // (none: nothing), runs the final verification and clears busy.
     QCoro::Task<> installAndVerify(QList<Tool> tools, bool quietPhase);
+    // updateTools; an automatic check passes over releases that failed their
+    // self-test within the last day.
+    QCoro::Task<> runUpdate(bool automatic);
+    // replacing: a working tool is in place, which a new yt-dlp may only
+    // replace after passing its smoke test.
+    QCoro::Task<std::variant<InstalledTool, ToolError>> installOne(ToolSpec spec, bool replacing);
+    // The SHA-256 its publisher gives for a download; none when none can be had.
+    QCoro::Task<std::optional<QByteArray>> publishedChecksum(QUrl download);
+    QNetworkReply* get(const QUrl& url);
+    // Remembers a release that failed its self-test, so automatic checks skip it for a day.
+    void rejectRelease(Tool tool, const QString& tag);
+    bool recentlyRejected(Tool tool, const QString& tag) const;
     void setPhase(Phase phase);
     void setCurrent(const QString& text);
     void setState(Tool tool, const ComponentState& state);
@@ -120,7 +140,8 @@ private:
     bool isInstalled(Tool tool) const;
     void log(const QString& line) const;
     // One source: download, unpack, validate, move into place. Gives the version.
-    QCoro::Task<std::variant<QString, ToolError>> installFrom(ToolSpec spec, QUrl url, QString workDir);
+    QCoro::Task<std::variant<InstalledTool, ToolError>> installFrom(
+        ToolSpec spec, QUrl url, QString workDir, bool replacing);
 
     Phase m_phase = Phase::checking;
     ComponentStates m_states;
@@ -132,4 +153,5 @@ private:
     QMap<QString, ManifestEntry> m_manifest;
     std::chrono::milliseconds m_stallTimeout = std::chrono::seconds(60);
     QNetworkAccessManager* m_network = nullptr; // created on first use
+    QDateTime m_lastFailureCheck; // of updateAfterFailedDownload
 };

@@ -1,5 +1,7 @@
 #include "FileDownloader.h"
 
+#include "Sha256.h"
+
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSaveFile>
@@ -104,6 +106,10 @@ QCoro::Task<std::optional<ToolError>> FileDownloader::download(
 {
     // The caller's references may not outlive the first suspension.
     const QString dest = destination;
+    m_sha256.clear();
+    std::optional<Sha256> hash;
+    if (m_hashing)
+        hash.emplace();
     QSaveFile file(dest);
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
@@ -140,7 +146,10 @@ QCoro::Task<std::optional<ToolError>> FileDownloader::download(
             if (file.write(chunk) != chunk.size()) {
                 writeError = writeFailure(dest, file);
                 reply->abort();
+                return;
             }
+            if (hash)
+                hash->add(chunk);
         });
         QObject::connect(reply, &QNetworkReply::downloadProgress, &scope, [&](qint64 received, qint64 total) {
             stallTimer.start();
@@ -177,6 +186,7 @@ QCoro::Task<std::optional<ToolError>> FileDownloader::download(
 
     if (!file.commit())
         co_return writeFailure(dest, file);
+    m_sha256 = hash ? hash->hex() : QByteArray();
     co_return std::nullopt;
 }
 

@@ -9,6 +9,7 @@ QJsonObject toJson(const ManifestEntry& entry)
         { QStringLiteral("version"), entry.version },
         { QStringLiteral("installedAt"), IsoDate::toString(entry.installedAt) },
         { QStringLiteral("source"), entry.source },
+        { QStringLiteral("verified"), entry.verified },
     };
 }
 
@@ -19,6 +20,7 @@ std::optional<ManifestEntry> manifestEntryFromJson(const QJsonObject& object)
     entry.version = in.string(QStringLiteral("version"));
     entry.installedAt = in.date(QStringLiteral("installedAt"));
     entry.source = in.string(QStringLiteral("source"));
+    entry.verified = object.value(QStringLiteral("verified")).toBool();
     if (!in.ok())
         return std::nullopt;
     return entry;

@@ -12,9 +12,12 @@ struct ManifestEntry {
     QDateTime installedAt;
     // Absolute URL of the source that worked.
     QString source;
+    // The download matched the checksum its publisher published.
+    bool verified = false;
     bool operator==(const ManifestEntry&) const = default;
 };
 
 QJsonObject toJson(const ManifestEntry&);
-// None unless every member is present with the right type and a valid date.
+// None unless every member is present with the right type and a valid date;
+// "verified" may be missing (manifests written before it existed).
 std::optional<ManifestEntry> manifestEntryFromJson(const QJsonObject&);

@@ -26,6 +26,28 @@ ToolError validation(Tool tool)
     return { installDomain, 4, rawValue(tool) + QStringLiteral(" failed validation.") };
 }
 
+ToolError checksumMismatch(Tool tool)
+{
+    return { installDomain, 5,
+        QStringLiteral("The download of ") + rawValue(tool)
+            + QStringLiteral(" didn’t match its published checksum, so it wasn’t installed.") };
+}
+
+ToolError smokeTest(const QString& detail)
+{
+    return { installDomain, 6, QStringLiteral("Smoke test failed: ") + detail };
+}
+
+bool isSelfTestFailure(const ToolError& error)
+{
+    return error.domain == installDomain && (error.code == 4 || error.code == 6);
+}
+
+bool isChecksumMismatch(const ToolError& error)
+{
+    return error.domain == installDomain && error.code == 5;
+}
+
 ToolError httpStatus(int status)
 {
     return { QStringLiteral("Download"), status, QStringLiteral("HTTP ") + QString::number(status) };

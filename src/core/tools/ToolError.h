@@ -13,11 +13,18 @@ struct ToolError {
 };
 
 namespace ToolErrors {
-// Domain "Install", codes 1 to 4.
+// Domain "Install", codes 1 to 6.
 ToolError noSource();
 ToolError extraction(const QString& detail);
 ToolError notInArchive(Tool);
 ToolError validation(Tool);
+ToolError checksumMismatch(Tool);
+// A new build that would replace a working one failed its smoke test.
+ToolError smokeTest(const QString& detail);
+// The new build itself does not work (codes 4 and 6), as opposed to a
+// download or file failure.
+bool isSelfTestFailure(const ToolError&);
+bool isChecksumMismatch(const ToolError&);
 // Domain "Download": an HTTP status outside 200-299.
 ToolError httpStatus(int status);
 // Transport failures (refused connection, time-out, cancellation).

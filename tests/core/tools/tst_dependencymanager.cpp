@@ -80,6 +80,7 @@ private slots:
         m_mirror->serveYtdlp();
         m_mirror->serveFFmpegWithBinFolder();
         m_mirror->serveFFmpegFlat();
+        m_mirror->withdrawChecksums();
     }
 
     void cleanup() { QCOMPARE(workFolders(), QStringList()); }
@@ -96,7 +97,9 @@ private slots:
         const QString ytdlp = url(Tool::ytdlp);
         QTest::newRow("first source missing")
             << Tool::ffmpeg << "first404"
-            << "" << QStringList { "Source " + ffmpeg1 + " failed: HTTP 404" };
+            << ""
+            << QStringList { "Source " + ffmpeg1 + " failed: HTTP 404",
+                   "no published checksum for " + QUrl(ffmpeg2).fileName() + "; installed unverified" };
         QTest::newRow("every source missing")
             << Tool::ffmpeg << "both404"
             << "HTTP 404"
@@ -185,16 +188,84 @@ private slots:
         QCOMPARE(QDir(m_tmp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     }
 
-    void failedUpdateKeepsTheWorkingTool_data()
+    void publishedChecksums_data()
     {
-        QTest::addColumn<QString>("fault");
-        QTest::newRow("download fails") << "404";
-        QTest::newRow("new executable fails its probe") << "badProbe";
+        QTest::addColumn<Tool>("tool");
+        QTest::addColumn<QString>("mirror"); // "crlf", "none", "corrupt"
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<bool>("verified");
+        QTest::addColumn<int>("source"); // the one installed from
+        // Matching checksums of every tool: the maintenance suite's first launch.
+        QTest::newRow("yt-dlp sums with CRLF") << Tool::ytdlp << "crlf" << true << true << 0;
+        QTest::newRow("yt-dlp corrupted") << Tool::ytdlp << "corrupt" << false << false << 0;
+        QTest::newRow("Deno zip corrupted") << Tool::deno << "corrupt" << false << false << 0;
+        QTest::newRow("FFmpeg corrupted: second source, unverifiable")
+            << Tool::ffmpeg << "corrupt" << true << false << 1;
+        QTest::newRow("mirror without checksums") << Tool::ytdlp << "none" << true << false << 0;
     }
 
-    void failedUpdateKeepsTheWorkingTool()
+    void publishedChecksums()
     {
-        QFETCH(QString, fault);
+        QFETCH(Tool, tool);
+        QFETCH(QString, mirror);
+        QFETCH(bool, installed);
+        QFETCH(bool, verified);
+        QFETCH(int, source);
+        if (tool == Tool::deno && !m_mirror->serveDeno())
+            QSKIP("No Deno in the test assets; scripts/test installs it.");
+        if (mirror != "none")
+            m_mirror->publishChecksums(mirror == "crlf");
+        if (mirror == "corrupt")
+            m_mirror->corrupt(tool);
+
+        DependencyManager manager;
+        install(manager, { tool });
+
+        const QString name = rawValue(tool);
+        const QString mismatch
+            = "The download of " + name + " didn’t match its published checksum, so it wasn’t installed.";
+        QStringList log;
+        if (mirror == "corrupt")
+            log << "Source " + url(tool) + " failed: " + mismatch;
+        if (installed && !verified)
+            log << "no published checksum for " + QUrl(url(tool, source)).fileName()
+                    + "; installed unverified";
+        if (!installed)
+            log << "Install " + name + " failed: " + mismatch;
+        QCOMPARE(appLog(), log);
+        if (installed) {
+            QCOMPARE(manager.state(tool).status, ComponentStatus(Installed {}));
+            const ManifestEntry entry = ToolManifest::load(ToolManifest::path()).value(name);
+            QCOMPARE(entry.verified, verified);
+            QCOMPARE(entry.source, url(tool, source));
+        } else {
+            QCOMPARE(manager.state(tool).status, ComponentStatus(Failed { mismatch }));
+            QVERIFY(!QFileInfo::exists(toolPath(tool)));
+        }
+        QCOMPARE(QDir(m_tmp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    }
+
+    void updateKeepsTheWorkingToolUnlessTheNewOnePasses_data()
+    {
+        QTest::addColumn<QByteArray>("served"); // empty: 404; "corrupt": the old one changed
+        QTest::addColumn<bool>("replaced");
+        QTest::addColumn<QString>("notice"); // %1: the kept version
+        const QByteArray version = "#!/bin/sh\nif [ \"$1\" = --version ]; then echo 2099.09.01; exit 0; fi\n";
+        const QString kept = "The new yt-dlp failed its self-test, so %1 was kept.";
+        QTest::newRow("download fails") << QByteArray() << false << QString();
+        QTest::newRow("download does not match its checksum")
+            << QByteArray("corrupt") << false
+            << "The download of yt-dlp didn’t match its published checksum, so it wasn’t installed.";
+        QTest::newRow("version probe fails") << QByteArray("#!/bin/sh\nexit 1\n") << false << kept;
+        QTest::newRow("smoke test fails") << version + "echo only; echo five\n" << false << kept;
+        QTest::newRow("new build works") << version + "seq 1 150\n" << true << QString();
+    }
+
+    void updateKeepsTheWorkingToolUnlessTheNewOnePasses()
+    {
+        QFETCH(QByteArray, served);
+        QFETCH(bool, replaced);
+        QFETCH(QString, notice);
         DependencyManager manager;
         install(manager, { Tool::ytdlp });
         const ComponentState before = manager.state(Tool::ytdlp);
@@ -202,17 +273,32 @@ private slots:
         const ManifestEntry entry = manager.manifest().value("yt-dlp");
 
         const QString path = ToolMirror::path(Tool::ytdlp);
-        if (fault == "404")
+        if (served.isEmpty()) {
             m_server->serveStatus(path, 404);
-        else
-            m_server->serveData(path, "#!/bin/sh\nexit 1\n");
+        } else if (served == "corrupt") {
+            m_mirror->publishChecksums();
+            m_mirror->corrupt(Tool::ytdlp);
+        } else {
+            m_server->serveData(path, served);
+        }
         QSignalSpy phases(&manager, &DependencyManager::phaseChanged);
         install(manager, { Tool::ytdlp }, true);
 
-        QCOMPARE(manager.state(Tool::ytdlp), before);
+        QCOMPARE(phases.count(), 0);
+        QCOMPARE(QDir(toolsDirectory()).entryList(QDir::Files), QStringList({ "manifest.json", "yt-dlp" }));
+        if (replaced) {
+            QCOMPARE(manager.state(Tool::ytdlp).version, "2099.09.01");
+            QCOMPARE(manager.manifest().value("yt-dlp").version, "2099.09.01");
+            QCOMPARE(readFile(toolPath(Tool::ytdlp)), served);
+            return;
+        }
+        ComponentState kept = before;
+        if (!notice.isEmpty())
+            kept.notice = QString(notice).replace("%1", *before.version);
+        QCOMPARE(manager.state(Tool::ytdlp), kept);
         QCOMPARE(manager.manifest().value("yt-dlp"), entry);
         QCOMPARE(readFile(toolPath(Tool::ytdlp)), readFile("/usr/bin/yt-dlp"));
-        QCOMPARE(phases.count(), 0);
+        QVERIFY(notice.isEmpty() || appLog().last().endsWith(*kept.notice));
     }
 
     void nothingToInstall()

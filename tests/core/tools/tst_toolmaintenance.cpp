@@ -78,6 +78,7 @@ private slots:
             QSKIP("No Deno in the test assets; scripts/test installs it.");
         m_mirror->serveYtdlp();
         m_mirror->serveFFmpegWithBinFolder();
+        m_mirror->publishChecksums();
         SettingsStore::registerDefaults();
     }
 
@@ -124,6 +125,7 @@ private slots:
             const ManifestEntry entry = manifest.value(rawValue(it.key()));
             QCOMPARE(entry.version, *state.version);
             QCOMPARE(entry.source, ToolSources::spec(it.key())->urls.first().toString(QUrl::FullyEncoded));
+            QVERIFY(entry.verified);
             QVERIFY(qAbs(entry.installedAt.secsTo(QDateTime::currentDateTimeUtc())) < 600);
         }
         QCOMPARE(DependencyManager().manifest(), manifest); // read back at the next start
@@ -262,6 +264,49 @@ private slots:
             SettingsStore::date(QStringLiteral("lastUpdateCheck")).value_or(QDateTime()) > started, checked);
     }
 
+    void releaseThatFailsItsSelfTestIsKeptOutForADay_data()
+    {
+        QTest::addColumn<QByteArray>("served");
+        QTest::newRow("smoke test fails") << QByteArray("#!/bin/sh\necho 2099.09.01\n");
+        QTest::newRow("version probe fails") << QByteArray("#!/bin/sh\nexit 1\n");
+    }
+
+    void releaseThatFailsItsSelfTestIsKeptOutForADay()
+    {
+        QFETCH(QByteArray, served);
+        DependencyManager manager;
+        run(manager.bootstrap());
+        const QString kept = *manager.state(Tool::ytdlp).version;
+        m_server->serveData(ytdlpAPI, release("2099.09.01"), "application/json");
+        m_server->serveData(denoAPI, release("v" + *manager.state(Tool::deno).version), "application/json");
+        const QString asset = ToolMirror::path(Tool::ytdlp);
+        m_server->serveData(asset, served);
+        m_mirror->withdrawChecksums();
+        const int downloadsBefore = m_server->requestCount(asset);
+
+        run(manager.updateTools());
+
+        const QString sentence = "yt-dlp 2099.09.01 failed its self-test, so " + kept + " was kept.";
+        QCOMPARE(manager.state(Tool::ytdlp),
+            (ComponentState { ComponentStatuses::Installed {}, 1.0, kept, std::nullopt, sentence }));
+        QCOMPARE(manager.phase(), Phase::ready);
+        QCOMPARE(ToolManifest::load(ToolManifest::path()).value("yt-dlp").version, kept);
+        QCOMPARE(TestSupport::readFile(toolPath(Tool::ytdlp)), TestSupport::readFile("/usr/bin/yt-dlp"));
+        QVERIFY(TestSupport::appLog().contains("] " + sentence + "\n"));
+
+        // Also after a restart, automatic checks pass over that release for a day; asking does not.
+        SettingsStore::remove(QStringLiteral("lastUpdateCheck"));
+        DependencyManager later;
+        run(later.bootstrap());
+        run(later.autoUpdateIfDue());
+        QCOMPARE(m_server->requestCount(asset), downloadsBefore + 1);
+        run(later.updateTools());
+        QCOMPARE(m_server->requestCount(asset), downloadsBefore + 2);
+
+        m_mirror->serveYtdlp();
+        m_mirror->publishChecksums();
+    }
+
     void diagnosticsWithAndWithoutYtdlp()
     {
         DependencyManager manager;
@@ -275,7 +320,8 @@ private slots:
                 "yt-dlp smoke test", "FFmpeg smoke test", "Deno smoke test", "Free disk space" }));
         for (qsizetype i = 0; i < rows.size() - 1; ++i)
             QVERIFY2(rows.at(i).ok, qPrintable(rows.at(i).name + ": " + rows.at(i).detail));
-        QCOMPARE(rows.at(3).detail, *manager.state(Tool::ffmpeg).version + " — " + toolPath(Tool::ffmpeg));
+        QCOMPARE(rows.at(3).detail,
+            *manager.state(Tool::ffmpeg).version + " — " + toolPath(Tool::ffmpeg) + " · verified");
         QCOMPARE(rows.at(9).detail, QStringLiteral("Evaluated JS"));
         QVERIFY(rows.last().detail.contains(QRegularExpression("^\\d+(\\.\\d+)? (bytes|KB|MB|GB|TB|PB)$")));
         QCOMPARE(manager.report().split('\n', Qt::SkipEmptyParts).size(), rows.size() + 2);

@@ -20,7 +20,8 @@ private slots:
             { QStringLiteral("yt-dlp"),
                 { QStringLiteral("2025.01.15"), QDateTime(QDate(2025, 1, 20), QTime(9, 30, 5), Qt::UTC),
                     QStringLiteral(
-                        "http://127.0.0.1:8080/yt-dlp/yt-dlp/releases/latest/download/yt-dlp_linux") } },
+                        "http://127.0.0.1:8080/yt-dlp/yt-dlp/releases/latest/download/yt-dlp_linux"),
+                    true } },
             { QStringLiteral("FFmpeg"),
                 { QStringLiteral("5.1.6"), QDateTime(QDate(2025, 1, 21), QTime(23, 59, 59), Qt::UTC),
                     QStringLiteral("https://example.org/a%20b.tar.xz") } },
