@@ -68,7 +68,8 @@ QString ComponentRow::detailText(Tool tool, const ComponentState& state)
         return working->label;
     if (const auto* failed = std::get_if<ComponentStatuses::Failed>(&state.status))
         return failed->message;
-    return description(tool);
+    // Why an update was not taken ("… failed its self-test, so … was kept.").
+    return state.notice.value_or(description(tool));
 }
 
 QString ComponentRow::detail() const

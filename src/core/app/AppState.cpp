@@ -75,6 +75,8 @@ AppState::AppState(Pasteboard* pasteboard, QObject* parent)
     SettingsStore::registerDefaults();
     m_history = new HistoryStore(this);
     m_downloads = new DownloadManager(m_history, this);
+    // A download that fails the way an outdated yt-dlp does asks for one update.
+    m_downloads->setYtdlpUpdater([this] { return m_deps->updateAfterFailedDownload(); });
     const std::optional<Preset> stored
         = presetFromRawValue(SettingsStore::string(QStringLiteral("defaultPreset")).value_or(QString()));
     m_preset = stored && *stored != Preset::custom ? *stored : Preset::best;
