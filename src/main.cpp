@@ -1,12 +1,13 @@
 #include "AppState.h"
 #include "ClipboardPasteboard.h"
-#include "DownloadManager.h"
 #include "InstanceChannel.h"
+#include "KlipwellApp.h"
 #include "MainWindow.h"
-#include "QuitOnSignal.h"
+#include "QuitGuard.h"
+#include "TerminationSignals.h"
 
 #include <QApplication>
-#include <QPointer>
+#include <QIcon>
 
 int main(int argc, char* argv[])
 {
@@ -15,6 +16,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Klipwell"));
     QApplication::setApplicationDisplayName(QStringLiteral("Klipwell"));
     QGuiApplication::setDesktopFileName(QStringLiteral("klipwell"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("klipwell"), QIcon(QStringLiteral(":/klipwell.svg"))));
 
     // A running Klipwell takes the arguments (links, klipwell: URLs) and
     // comes to the front; this process has nothing more to do.
@@ -22,7 +24,6 @@ int main(int argc, char* argv[])
     if (InstanceChannel::sendToRunningInstance(arguments))
         return 0;
 
-    QuitOnSignal quitOnSignal;
     InstanceChannel channel;
     channel.listen();
     ClipboardPasteboard pasteboard;
@@ -30,21 +31,12 @@ int main(int argc, char* argv[])
     AppState& state = AppState::shared();
     state.listenTo(&channel);
 
-    QPointer<MainWindow> window = new MainWindow(&state);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(&state, &AppState::activationRequested, &app, [&] {
-        if (!window)
-            return;
-        window->show();
-        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-        window->raise();
-        window->activateWindow();
-    });
-    // However the program ends, running downloads go back to the queue.
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &state,
-        [&state] { state.downloads()->prepareForTermination(); });
+    KlipwellApp shell(&state);
+    // A logout or kill quits without asking, keeping running downloads queued.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, shell.quitGuard(), &QuitGuard::terminate);
     for (const QString& argument : arguments)
         state.receiveArgument(argument);
-    window->show();
+    shell.showMainWindow();
     return QApplication::exec();
 }
