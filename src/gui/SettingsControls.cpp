@@ -43,6 +43,7 @@ QSpinBox* stepper(const QString& prefix, const QString& suffix, const QString& k
     box->setSuffix(suffix);
     box->setRange(minimum, maximum);
     box->setSingleStep(step);
+    box->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     // A stored value outside the range shows clamped but is not rewritten
     // until the user changes it.
     box->setValue(int(std::clamp<qint64>(SettingsStore::integer(key), minimum, maximum)));

@@ -5,8 +5,11 @@
 #include "AppState.h"
 #include "DependencyManager.h"
 #include "GuiFixture.h"
+#include "DownloadManager.h"
 #include "MainWindow.h"
 #include "ScreenshotPalette.h"
+#include "SettingsWindow.h"
+#include "TrayIcon.h"
 #include "FakeTools.h"
 #include "TestHttpServer.h"
 #include "ToolMirror.h"
@@ -18,6 +21,8 @@
 #include <QJsonObject>
 #include <QLinearGradient>
 #include <QLineEdit>
+#include <QMenu>
+#include <QTabWidget>
 #include <QPainter>
 #include <QToolButton>
 #include <QTest>
@@ -190,6 +195,36 @@ void shootDownload(const QString& dir, const QString& suffix)
     save(&gui.window(), path("/download-playlist"));
 }
 
+void shootSettings(const QString& dir, const QString& suffix)
+{
+    GuiFixture gui;
+    SettingsWindow settings(&gui.state());
+    settings.show();
+    const QStringList names { QStringLiteral("general"), QStringLiteral("formats"), QStringLiteral("network"),
+        QStringLiteral("tools") };
+    for (int tab = 0; tab < names.size(); ++tab) {
+        settings.tabs()->setCurrentIndex(tab);
+        save(&settings, dir + QStringLiteral("/settings-") + names.at(tab) + suffix + QStringLiteral(".png"));
+    }
+}
+
+// The tray menu while one download runs.
+void shootTrayMenu(const QString& dir, const QString& suffix)
+{
+    GuiFixture gui;
+    FakeTools::setDownloadSeconds(120);
+    DownloadOptions options;
+    options.url = QStringLiteral("https://example.com/long");
+    options.folder = QDir::homePath() + QStringLiteral("/Downloads");
+    gui.state().downloads()->enqueue(options);
+    waitFor([&] { return gui.state().downloads()->activeCount() == 1; });
+    TrayIcon tray(gui.state().downloads());
+    tray.menu()->popup(QPoint(40, 40));
+    save(tray.menu(), dir + QStringLiteral("/tray-menu") + suffix + QStringLiteral(".png"));
+    tray.menu()->hide();
+    gui.state().downloads()->pauseAll();
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -209,6 +244,8 @@ int main(int argc, char* argv[])
         shootSetup(dir, suffix);
         shootDownload(dir, suffix);
         shootDiagnostics(dir, suffix);
+        shootSettings(dir, suffix);
+        shootTrayMenu(dir, suffix);
     }
     return 0;
 }
