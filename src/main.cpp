@@ -32,6 +32,9 @@ int main(int argc, char* argv[])
     state.listenTo(&channel);
 
     KlipwellApp shell(&state);
+    // Whatever another start hands over (links, or nothing from a second
+    // launch from the menu), the window comes back, also from the tray.
+    QObject::connect(&channel, &InstanceChannel::argumentsReceived, &shell, &KlipwellApp::showMainWindow);
     // A logout or kill quits without asking, keeping running downloads queued.
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::received, shell.quitGuard(), &QuitGuard::terminate);
