@@ -16,7 +16,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Klipwell"));
     QApplication::setApplicationDisplayName(QStringLiteral("Klipwell"));
     QGuiApplication::setDesktopFileName(QStringLiteral("klipwell"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("klipwell"), QIcon(QStringLiteral(":/klipwell.svg"))));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("klipwell"), QIcon(QStringLiteral(":/klipwell.svg"))));
 
     // A running Klipwell takes the arguments (links, klipwell: URLs) and
     // comes to the front; this process has nothing more to do.

@@ -33,7 +33,8 @@ FormatSettings::FormatSettings(QWidget* parent)
     auto* subtitlesForm = new QFormLayout(subtitles);
     QCheckBox* download = toggle(tr("Download subtitles"), QStringLiteral("writeSubs"), subtitles);
     QLineEdit* languages = textField(QStringLiteral("subLangs"), tr("Languages"), QString(), subtitles);
-    QCheckBox* automatic = toggle(tr("Include auto-generated captions"), QStringLiteral("autoSubs"), subtitles);
+    QCheckBox* automatic
+        = toggle(tr("Include auto-generated captions"), QStringLiteral("autoSubs"), subtitles);
     QCheckBox* embed = toggle(tr("Embed subtitles in video"), QStringLiteral("embedSubs"), subtitles);
     subtitlesForm->addRow(download);
     subtitlesForm->addRow(tr("Languages"), languages);

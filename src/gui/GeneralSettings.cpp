@@ -46,8 +46,8 @@ GeneralSettings::GeneralSettings(QWidget* parent)
     auto* templateRow = new QFormLayout;
     templateRow->addRow(tr("Filename template"), m_template);
     namesLayout->addLayout(templateRow);
-    QLabel* variables = Appearance::secondaryLabel(
-        tr("Variables: %(title)s  %(uploader)s  %(upload_date)s  %(id)s  %(playlist_index)s  %(resolution)s  %(ext)s"),
+    QLabel* variables = Appearance::secondaryLabel(tr("Variables: %(title)s  %(uploader)s  %(upload_date)s  "
+                                                      "%(id)s  %(playlist_index)s  %(resolution)s  %(ext)s"),
         names);
     variables->setFont(Appearance::scaled(variables->font(), 0.85));
     namesLayout->addWidget(variables);
@@ -55,12 +55,15 @@ GeneralSettings::GeneralSettings(QWidget* parent)
     reset->setAccessibleName(reset->text());
     reset->setFont(Appearance::scaled(reset->font(), 0.9));
     namesLayout->addWidget(reset, 0, Qt::AlignLeft);
-    namesLayout->addWidget(toggle(tr("Number playlist items (001 - …)"), QStringLiteral("playlistNumbering"), names));
+    namesLayout->addWidget(
+        toggle(tr("Number playlist items (001 - …)"), QStringLiteral("playlistNumbering"), names));
     layout->addWidget(names);
 
     auto* bottom = new QFormLayout;
-    bottom->addRow(stepper(tr("Simultaneous downloads: "), QString(), QStringLiteral("maxConcurrent"), 1, 6, 1, this));
-    bottom->addRow(toggle(tr("Show notifications when downloads finish"), QStringLiteral("notifications"), this));
+    bottom->addRow(
+        stepper(tr("Simultaneous downloads: "), QString(), QStringLiteral("maxConcurrent"), 1, 6, 1, this));
+    bottom->addRow(
+        toggle(tr("Show notifications when downloads finish"), QStringLiteral("notifications"), this));
     bottom->addRow(toggle(tr("Watch clipboard for links"), QStringLiteral("clipboardMonitor"), this));
     layout->addLayout(bottom);
     layout->addStretch(1);
@@ -72,7 +75,8 @@ GeneralSettings::GeneralSettings(QWidget* parent)
 
 void GeneralSettings::chooseFolder()
 {
-    const QString current = SettingsStore::string(QStringLiteral("downloadFolder")).value_or(QDir::homePath());
+    const QString current
+        = SettingsStore::string(QStringLiteral("downloadFolder")).value_or(QDir::homePath());
     const QString chosen = FolderChooser::choose(window(), current);
     if (chosen.isEmpty())
         return;

@@ -43,17 +43,18 @@ void MainMenus::buildFile(QMenu* menu)
     updates->setMenuRole(QAction::ApplicationSpecificRole);
     menu->addSeparator();
     menu->addAction(tr("Close Window"), QKeySequence::Close, m_window, &QWidget::close);
-    QAction* quit = menu->addAction(tr("Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &MainMenus::quitRequested);
+    QAction* quit
+        = menu->addAction(tr("Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &MainMenus::quitRequested);
     quit->setMenuRole(QAction::QuitRole);
 }
 
 void MainMenus::buildDownloads(QMenu* menu)
 {
     DownloadManager* downloads = m_state->downloads();
-    menu->addAction(
-        tr("Pause All"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Period), downloads, &DownloadManager::pauseAll);
-    menu->addAction(
-        tr("Resume All"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R), downloads, &DownloadManager::resumeAll);
+    menu->addAction(tr("Pause All"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Period), downloads,
+        &DownloadManager::pauseAll);
+    menu->addAction(tr("Resume All"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R), downloads,
+        &DownloadManager::resumeAll);
     menu->addAction(tr("Clear Finished"), downloads, &DownloadManager::clearFinished);
     menu->addSeparator();
     menu->addAction(tr("Open Download Folder"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), this,
@@ -73,7 +74,8 @@ void MainMenus::buildGo(QMenu* menu)
 
 void MainMenus::pasteAndFetch()
 {
-    const std::optional<QString> text = m_state->pasteboard() ? m_state->pasteboard()->string() : std::nullopt;
+    const std::optional<QString> text
+        = m_state->pasteboard() ? m_state->pasteboard()->string() : std::nullopt;
     if (text)
         m_state->receive(*text);
 }

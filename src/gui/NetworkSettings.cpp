@@ -23,16 +23,19 @@ NetworkSettings::NetworkSettings(QWidget* parent)
     };
     form->addRow(tr("Cookies from browser"),
         picker(QStringLiteral("cookiesBrowser"), tr("Cookies from browser"),
-            { QStringLiteral("none"), QStringLiteral("safari"), QStringLiteral("chrome"), QStringLiteral("firefox"),
-                QStringLiteral("edge"), QStringLiteral("brave"), QStringLiteral("chromium"), QStringLiteral("opera"),
-                QStringLiteral("vivaldi") },
+            { QStringLiteral("none"), QStringLiteral("safari"), QStringLiteral("chrome"),
+                QStringLiteral("firefox"), QStringLiteral("edge"), QStringLiteral("brave"),
+                QStringLiteral("chromium"), QStringLiteral("opera"), QStringLiteral("vivaldi") },
             browser, this));
-    form->addRow(tr("User-Agent"), textField(QStringLiteral("userAgent"), tr("User-Agent"), tr("Default"), this));
+    form->addRow(
+        tr("User-Agent"), textField(QStringLiteral("userAgent"), tr("User-Agent"), tr("Default"), this));
     form->addRow(tr("Proxy"),
         textField(QStringLiteral("proxy"), tr("Proxy"), tr("http://host:port or socks5://host:port"), this));
-    form->addRow(tr("Rate limit"), textField(QStringLiteral("rateLimit"), tr("Rate limit"), tr("e.g. 2M or 500K"), this));
+    form->addRow(tr("Rate limit"),
+        textField(QStringLiteral("rateLimit"), tr("Rate limit"), tr("e.g. 2M or 500K"), this));
     form->addRow(stepper(tr("Retries: "), QString(), QStringLiteral("retries"), 0, 50, 1, this));
-    form->addRow(stepper(tr("Concurrent fragments: "), QString(), QStringLiteral("fragments"), 1, 16, 1, this));
+    form->addRow(
+        stepper(tr("Concurrent fragments: "), QString(), QStringLiteral("fragments"), 1, 16, 1, this));
     form->addRow(stepper(tr("Network timeout: "), tr("s"), QStringLiteral("timeout"), 5, 300, 5, this));
     layout->addLayout(form);
 
@@ -42,8 +45,8 @@ NetworkSettings::NetworkSettings(QWidget* parent)
         tr("e.g. --geo-bypass --sponsorblock-remove sponsor"), extra);
     arguments->setFont(Appearance::monospace());
     extraLayout->addWidget(arguments);
-    QLabel* note
-        = Appearance::secondaryLabel(tr("Passed directly to yt-dlp (no shell). Quote values containing spaces."), extra);
+    QLabel* note = Appearance::secondaryLabel(
+        tr("Passed directly to yt-dlp (no shell). Quote values containing spaces."), extra);
     note->setFont(Appearance::scaled(note->font(), 0.85));
     extraLayout->addWidget(note);
     layout->addWidget(extra);

@@ -72,7 +72,8 @@ bool QuitGuard::askUser(QWidget* parent)
     alert.setIcon(QMessageBox::Warning);
     alert.setWindowTitle(QStringLiteral("Klipwell"));
     alert.setText(tr("Downloads are in progress"));
-    alert.setInformativeText(tr("Quit anyway? Unfinished downloads will resume the next time you open Klipwell."));
+    alert.setInformativeText(
+        tr("Quit anyway? Unfinished downloads will resume the next time you open Klipwell."));
     QPushButton* quit = alert.addButton(tr("Quit"), QMessageBox::AcceptRole);
     alert.addButton(tr("Cancel"), QMessageBox::RejectRole);
     alert.setDefaultButton(quit);

@@ -27,7 +27,8 @@ QLineEdit* textField(
     field->setAccessibleName(accessibleName);
     field->setPlaceholderText(placeholder);
     // textChanged, not textEdited: a reset that sets the text is stored too.
-    QObject::connect(field, &QLineEdit::textChanged, field, [key](const QString& text) { SettingsStore::set(key, text); });
+    QObject::connect(
+        field, &QLineEdit::textChanged, field, [key](const QString& text) { SettingsStore::set(key, text); });
     return field;
 }
 

@@ -20,7 +20,8 @@ SettingsWindow::SettingsWindow(AppState* state, QWidget* parent)
     m_tabs->addTab(new GeneralSettings(m_tabs), Symbols::icon(QStringLiteral("gearshape")), tr("General"));
     m_tabs->addTab(new FormatSettings(m_tabs), Symbols::icon(QStringLiteral("film")), tr("Formats"));
     m_tabs->addTab(new NetworkSettings(m_tabs), Symbols::icon(QStringLiteral("network")), tr("Network"));
-    m_tabs->addTab(new ToolsSettings(state, m_tabs), Symbols::icon(QStringLiteral("wrench.and.screwdriver")), tr("Tools"));
+    m_tabs->addTab(new ToolsSettings(state, m_tabs), Symbols::icon(QStringLiteral("wrench.and.screwdriver")),
+        tr("Tools"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_tabs);

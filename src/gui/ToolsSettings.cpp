@@ -37,8 +37,8 @@ ToolsSettings::ToolsSettings(AppState* state, QWidget* parent)
     auto* form = new QFormLayout;
     form->addRow(SettingsControls::toggle(
         tr("Check for yt-dlp and Deno updates automatically"), QStringLiteral("autoUpdateTools"), this));
-    form->addRow(SettingsControls::toggle(
-        tr("Let yt-dlp fetch challenge solver (ejs) from GitHub if needed"), QStringLiteral("remoteEJS"), this));
+    form->addRow(SettingsControls::toggle(tr("Let yt-dlp fetch challenge solver (ejs) from GitHub if needed"),
+        QStringLiteral("remoteEJS"), this));
 
     auto* buttonRow = new QHBoxLayout;
     m_actions = new QWidget(this);
@@ -68,7 +68,8 @@ ToolsSettings::ToolsSettings(AppState* state, QWidget* parent)
     // Both actions run on by themselves; the tab follows busy and current.
     connect(update, &QPushButton::clicked, this, [this] { m_deps->updateTools(); });
     connect(repair, &QPushButton::clicked, this, [this] { m_state->repairTools(); });
-    connect(reveal, &QPushButton::clicked, this, [] { FileManager::open(AppPaths::sub(QStringLiteral("Tools"))); });
+    connect(reveal, &QPushButton::clicked, this,
+        [] { FileManager::open(AppPaths::sub(QStringLiteral("Tools"))); });
     connect(m_deps, &DependencyManager::statesChanged, this, &ToolsSettings::showStates);
     connect(m_deps, &DependencyManager::busyChanged, this, &ToolsSettings::showBusy);
     connect(m_deps, &DependencyManager::currentChanged, this, &ToolsSettings::showBusy);

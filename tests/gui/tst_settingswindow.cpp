@@ -105,7 +105,8 @@ private slots:
         row("Additional yt-dlp arguments", "extraArgs", none, "", "", QStringLiteral("x"));
         // The fixture turns automatic updates off.
         row("Check for yt-dlp and Deno updates automatically", "autoUpdateTools", none, "off", "", true);
-        row("Let yt-dlp fetch challenge solver (ejs) from GitHub if needed", "remoteEJS", none, "on", "", false);
+        row("Let yt-dlp fetch challenge solver (ejs) from GitHub if needed", "remoteEJS", none, "on", "",
+            false);
     }
 
     void controlsShowTheDefaultAndWriteAtOnce()
@@ -137,12 +138,16 @@ private slots:
         QTest::addColumn<int>("start");
         QTest::addColumn<int>("key_");
         QTest::addColumn<QList<int>>("values");
-        QTest::newRow("timeout up") << "Network timeout" << "timeout" << -1 << int(Qt::Key_Up) << QList<int> { 35, 40 };
-        QTest::newRow("timeout top") << "Network timeout" << "timeout" << 300 << int(Qt::Key_Up) << QList<int> { 300 };
-        QTest::newRow("retries bottom") << "Retries" << "retries" << 0 << int(Qt::Key_Down) << QList<int> { 0 };
-        QTest::newRow("retries top") << "Retries" << "retries" << 50 << int(Qt::Key_Up) << QList<int> { 50 };
-        QTest::newRow("downloads top") << "Simultaneous downloads" << "maxConcurrent" << 6 << int(Qt::Key_Up)
-                                       << QList<int> { 6 };
+        QTest::newRow("timeout up") << "Network timeout"
+                                    << "timeout" << -1 << int(Qt::Key_Up) << QList<int> { 35, 40 };
+        QTest::newRow("timeout top") << "Network timeout"
+                                     << "timeout" << 300 << int(Qt::Key_Up) << QList<int> { 300 };
+        QTest::newRow("retries bottom") << "Retries"
+                                        << "retries" << 0 << int(Qt::Key_Down) << QList<int> { 0 };
+        QTest::newRow("retries top") << "Retries"
+                                     << "retries" << 50 << int(Qt::Key_Up) << QList<int> { 50 };
+        QTest::newRow("downloads top") << "Simultaneous downloads"
+                                       << "maxConcurrent" << 6 << int(Qt::Key_Up) << QList<int> { 6 };
     }
 
     void steppersKeepTheirRangeAndStep()
@@ -198,8 +203,10 @@ private slots:
         field->selectAll();
         QTest::keyClicks(field, QStringLiteral("%(id)s.%(ext)s"));
         QCOMPARE(SettingsStore::string(QStringLiteral("outputTemplate")), QStringLiteral("%(id)s.%(ext)s"));
-        QTest::mouseClick(gui.find<QPushButton>(QStringLiteral("Reset to default"), &settings), Qt::LeftButton);
-        QCOMPARE(SettingsStore::string(QStringLiteral("outputTemplate")), QStringLiteral("%(title)s [%(id)s].%(ext)s"));
+        QTest::mouseClick(
+            gui.find<QPushButton>(QStringLiteral("Reset to default"), &settings), Qt::LeftButton);
+        QCOMPARE(SettingsStore::string(QStringLiteral("outputTemplate")),
+            QStringLiteral("%(title)s [%(id)s].%(ext)s"));
         QCOMPARE(field->text(), QStringLiteral("%(title)s [%(id)s].%(ext)s"));
     }
 
@@ -208,9 +215,11 @@ private slots:
         using namespace ComponentStatuses;
         QTest::addColumn<ComponentState>("state");
         QTest::addColumn<QString>("label");
-        QTest::newRow("failed") << componentState(Failed { QStringLiteral("exit 126") }) << "Problem: exit 126";
+        QTest::newRow("failed") << componentState(Failed { QStringLiteral("exit 126") })
+                                << "Problem: exit 126";
         QTest::newRow("no version") << componentState(Installed {}) << "Installed";
-        QTest::newRow("version") << componentState(Installed {}, QStringLiteral("2024.08.06")) << "2024.08.06";
+        QTest::newRow("version") << componentState(Installed {}, QStringLiteral("2024.08.06"))
+                                 << "2024.08.06";
         QTest::newRow("working") << componentState(Working { QStringLiteral("Verifying…") }) << "Verifying…";
         QTest::newRow("unknown") << ComponentState() << "Not installed";
     }

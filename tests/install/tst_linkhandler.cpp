@@ -25,8 +25,10 @@ class TestLinkHandler : public QObject {
         // Should the hand-off fail, the started Klipwell sets up from here, not the internet.
         env.insert(QStringLiteral("KLIPWELL_TOOL_MIRROR"), m_server.origin());
         const QString prefix = QStringLiteral(KLIPWELL_INSTALLED_PREFIX);
-        env.insert(QStringLiteral("PATH"), prefix + QStringLiteral("/bin:") + env.value(QStringLiteral("PATH")));
-        env.insert(QStringLiteral("XDG_DATA_DIRS"), prefix + QStringLiteral("/share:/usr/local/share:/usr/share"));
+        env.insert(
+            QStringLiteral("PATH"), prefix + QStringLiteral("/bin:") + env.value(QStringLiteral("PATH")));
+        env.insert(
+            QStringLiteral("XDG_DATA_DIRS"), prefix + QStringLiteral("/share:/usr/local/share:/usr/share"));
         // No desktop environment: xdg-utils' own lookup, not a session's.
         for (const char* name : { "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
                  "GNOME_DESKTOP_SESSION_ID", "BROWSER" })
@@ -62,8 +64,8 @@ private slots:
                          QStringLiteral("x-scheme-handler/klipwell") }),
             0);
         const QString page = m_server.origin() + QStringLiteral("/page/");
-        const QString link = QStringLiteral("klipwell://download?url=")
-            + QString::fromLatin1(QUrl::toPercentEncoding(page));
+        const QString link
+            = QStringLiteral("klipwell://download?url=") + QString::fromLatin1(QUrl::toPercentEncoding(page));
         QProcess open;
         open.setProcessEnvironment(desktopEnvironment());
         open.setProcessChannelMode(QProcess::ForwardedChannels);

@@ -4,29 +4,29 @@
 // through scripts/screenshots, which gives it a throwaway home under Xvfb.
 #include "AppState.h"
 #include "DependencyManager.h"
-#include "GuiFixture.h"
 #include "DownloadManager.h"
+#include "FakeTools.h"
+#include "GuiFixture.h"
 #include "MainWindow.h"
 #include "ScreenshotPalette.h"
 #include "SettingsWindow.h"
-#include "TrayIcon.h"
-#include "FakeTools.h"
 #include "TestHttpServer.h"
 #include "ToolMirror.h"
+#include "TrayIcon.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QLinearGradient>
 #include <QLineEdit>
+#include <QLinearGradient>
 #include <QMenu>
-#include <QTabWidget>
 #include <QPainter>
-#include <QToolButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QTextStream>
+#include <QToolButton>
 
 namespace {
 
@@ -60,8 +60,8 @@ void shootSetup(const QString& dir, const QString& suffix)
     server.setBytesPerSecond(0);
     server.serveStatus(ToolMirror::path(Tool::ytdlp), 404);
     GuiFixture gui(false, false);
-    waitFor([&] { return gui.state().deps()->phase() == Phase::failed && !gui.state().deps()->busy(); },
-        60000);
+    waitFor(
+        [&] { return gui.state().deps()->phase() == Phase::failed && !gui.state().deps()->busy(); }, 60000);
     save(&gui.window(), dir + QStringLiteral("/setup-failed") + suffix + QStringLiteral(".png"));
     qunsetenv("KLIPWELL_TOOL_MIRROR");
 }
@@ -90,7 +90,8 @@ QByteArray thumbnailPng()
     p.setPen(Qt::NoPen);
     p.drawEllipse(QPointF(430, 230), 46, 46);
     p.setBrush(QColor(0x23, 0x3d, 0x2c));
-    QPolygonF hills { { 0, 360 }, { 0, 250 }, { 160, 190 }, { 320, 260 }, { 480, 215 }, { 640, 270 }, { 640, 360 } };
+    QPolygonF hills { { 0, 360 }, { 0, 250 }, { 160, 190 }, { 320, 260 }, { 480, 215 }, { 640, 270 },
+        { 640, 360 } };
     p.drawPolygon(hills);
     p.end();
     QByteArray bytes;
@@ -100,8 +101,8 @@ QByteArray thumbnailPng()
     return bytes;
 }
 
-QJsonObject format(const QString& id, const QString& ext, int height, const QString& vcodec, const QString& acodec,
-    double tbr, qint64 size)
+QJsonObject format(const QString& id, const QString& ext, int height, const QString& vcodec,
+    const QString& acodec, double tbr, qint64 size)
 {
     QJsonObject format { { "format_id", id }, { "ext", ext }, { "vcodec", vcodec }, { "acodec", acodec },
         { "tbr", tbr }, { "filesize", size } };
@@ -141,7 +142,8 @@ QJsonObject samplePlaylist()
         "Night train to Bergen", "Wind in the aspens", "Market square, Saturday" };
     for (int i = 0; i < entries.size(); ++i) {
         QJsonObject entry = entries[i].toObject();
-        entry.insert("title", QString(names[i % names.size()] + QStringLiteral(" (take %1)").arg(i / names.size() + 1)));
+        entry.insert("title",
+            QString(names[i % names.size()] + QStringLiteral(" (take %1)").arg(i / names.size() + 1)));
         entry.insert("duration", 95 + 37 * i);
         entries[i] = entry;
     }
@@ -168,7 +170,9 @@ void shootDownload(const QString& dir, const QString& suffix)
     FakeTools::setInfo(video, sampleVideo(server.origin() + QStringLiteral("/aurora.png")));
     FakeTools::setInfo(playlist, samplePlaylist());
     FakeTools::setInfo(slow, FakeTools::videoDocument(QStringLiteral("slow"), QStringLiteral("Slow")), 60);
-    const auto path = [&](const char* name) -> QString { return dir + QLatin1String(name) + suffix + QStringLiteral(".png"); };
+    const auto path = [&](const char* name) -> QString {
+        return dir + QLatin1String(name) + suffix + QStringLiteral(".png");
+    };
     save(&gui.window(), path("/download-idle"));
 
     typeLink(gui, slow);

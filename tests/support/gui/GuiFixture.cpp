@@ -34,7 +34,8 @@ void GuiFixture::resetData(bool standIns)
 {
     QDir(AppPaths::support()).removeRecursively();
     // The store's own file: a plain QSettings() would name the test program's.
-    QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Klipwell"), QStringLiteral("Klipwell"))
+    QSettings(
+        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Klipwell"), QStringLiteral("Klipwell"))
         .clear();
     SettingsStore::set(QStringLiteral("autoUpdateTools"), false);
     SettingsStore::set(
