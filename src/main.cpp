@@ -4,7 +4,7 @@
 #include "KlipwellApp.h"
 #include "MainWindow.h"
 #include "QuitGuard.h"
-#include "TerminationSignals.h"
+#include "QuitOnSignal.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -36,9 +36,9 @@ int main(int argc, char* argv[])
     // Whatever another start hands over (links, or nothing from a second
     // launch from the menu), the window comes back, also from the tray.
     QObject::connect(&channel, &InstanceChannel::argumentsReceived, &shell, &KlipwellApp::showMainWindow);
-    // A logout or kill quits without asking, keeping running downloads queued.
-    TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::received, shell.quitGuard(), &QuitGuard::terminate);
+    // A logout or kill quits without asking, keeping running downloads queued
+    // (a plain quit would close the window, which may ask).
+    QuitOnSignal quitOnSignal([&shell] { shell.quitGuard()->terminate(); });
     for (const QString& argument : arguments)
         state.receiveArgument(argument);
     shell.showMainWindow();
