@@ -36,7 +36,11 @@ KlipwellApp::KlipwellApp(AppState* state, QObject* parent)
 KlipwellApp::~KlipwellApp()
 {
     delete m_settings;
-    delete m_window;
+    if (m_window) {
+        // A window being destroyed is no longer a MainWindow for the filter.
+        m_window->removeEventFilter(this);
+        delete m_window;
+    }
 }
 
 MainWindow* KlipwellApp::mainWindow() const
@@ -83,7 +87,7 @@ bool KlipwellApp::eventFilter(QObject* watched, QEvent* event)
 {
     // Without a tray nothing could bring a hidden window back: closing it
     // asks to quit instead, and stays open when the user cancels.
-    if (watched == m_window && event->type() == QEvent::Close && !m_tray) {
+    if (event->type() == QEvent::Close && !m_tray && watched == m_window) {
         if (!m_quit->shouldTerminate(m_window)) {
             event->ignore();
             return true;

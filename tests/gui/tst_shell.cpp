@@ -2,6 +2,7 @@
 // closing the window and every way of quitting.
 #include "AppPaths.h"
 #include "AppState.h"
+#include "DependencyManager.h"
 #include "DownloadManager.h"
 #include "DownloadTask.h"
 #include "FakeTools.h"
@@ -72,8 +73,6 @@ private slots:
     {
         GuiFixture gui;
         MainWindow& window = gui.window();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
         QTest::keyClick(&window, Qt::Key_3, Qt::ControlModifier);
         QCOMPARE(gui.state().selection(), SidebarItem::history);
         QVERIFY(window.screen(int(SidebarItem::history))->isVisible());
@@ -168,6 +167,8 @@ private slots:
         app.showMainWindow();
         MainWindow* window = app.mainWindow();
         QVERIFY(QTest::qWaitForWindowExposed(window));
+        // The second window checks the tools once more; let that end first.
+        QTRY_VERIFY_WITH_TIMEOUT(!gui.state().deps()->busy(), 30000);
         if (app.tray()) {
             window->close();
             QVERIFY(!window->isVisible());
