@@ -13,10 +13,12 @@ KLIPWELL_BUILD_PACKAGES=(
 )
 
 # Extra packages the test suite needs: the real tools it drives, a private
-# session bus for notifications, and archivers for the local tool mirror.
+# session bus for notifications, archivers for the local tool mirror, and
+# the validators and packaging tools of the installed-layout checks.
 KLIPWELL_TEST_PACKAGES=(
   yt-dlp ffmpeg python3 dbus dbus-daemon xz-utils zip unzip
   xvfb xauth
+  desktop-file-utils appstream xdg-utils dpkg-dev file
 )
 
 klipwell_as_root() {

@@ -1,12 +1,13 @@
 #include "AppState.h"
 #include "ClipboardPasteboard.h"
-#include "DownloadManager.h"
 #include "InstanceChannel.h"
+#include "KlipwellApp.h"
 #include "MainWindow.h"
+#include "QuitGuard.h"
 #include "QuitOnSignal.h"
 
 #include <QApplication>
-#include <QPointer>
+#include <QIcon>
 
 int main(int argc, char* argv[])
 {
@@ -15,6 +16,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Klipwell"));
     QApplication::setApplicationDisplayName(QStringLiteral("Klipwell"));
     QGuiApplication::setDesktopFileName(QStringLiteral("klipwell"));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("klipwell"), QIcon(QStringLiteral(":/klipwell.svg"))));
 
     // A running Klipwell takes the arguments (links, klipwell: URLs) and
     // comes to the front; this process has nothing more to do.
@@ -22,7 +25,6 @@ int main(int argc, char* argv[])
     if (InstanceChannel::sendToRunningInstance(arguments))
         return 0;
 
-    QuitOnSignal quitOnSignal;
     InstanceChannel channel;
     channel.listen();
     ClipboardPasteboard pasteboard;
@@ -30,21 +32,15 @@ int main(int argc, char* argv[])
     AppState& state = AppState::shared();
     state.listenTo(&channel);
 
-    QPointer<MainWindow> window = new MainWindow(&state);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(&state, &AppState::activationRequested, &app, [&] {
-        if (!window)
-            return;
-        window->show();
-        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-        window->raise();
-        window->activateWindow();
-    });
-    // However the program ends, running downloads go back to the queue.
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &state,
-        [&state] { state.downloads()->prepareForTermination(); });
+    KlipwellApp shell(&state);
+    // Whatever another start hands over (links, or nothing from a second
+    // launch from the menu), the window comes back, also from the tray.
+    QObject::connect(&channel, &InstanceChannel::argumentsReceived, &shell, &KlipwellApp::showMainWindow);
+    // A logout or kill quits without asking, keeping running downloads queued
+    // (a plain quit would close the window, which may ask).
+    QuitOnSignal quitOnSignal([&shell] { shell.quitGuard()->terminate(); });
     for (const QString& argument : arguments)
         state.receiveArgument(argument);
-    window->show();
+    shell.showMainWindow();
     return QApplication::exec();
 }

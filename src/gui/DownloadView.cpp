@@ -130,7 +130,6 @@ QWidget* DownloadView::buildLinkBar()
     row->addWidget(m_clear);
     auto* paste = iconButton(QStringLiteral("doc.on.clipboard"),
         tr("Paste link from clipboard (%1)").arg(Shortcuts::text(Shortcuts::pasteLink())), bar);
-    paste->setShortcut(Shortcuts::pasteLink());
     row->addWidget(paste);
 
     m_download = downloadButton(tr("Download"), bar);

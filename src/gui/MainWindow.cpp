@@ -6,6 +6,7 @@
 #include "DownloadView.h"
 #include "DropOverlay.h"
 #include "HistoryView.h"
+#include "MainMenus.h"
 #include "QueueView.h"
 #include "SetupView.h"
 #include "SidebarDelegate.h"
@@ -37,6 +38,7 @@ MainWindow::MainWindow(AppState* state, QWidget* parent)
 
     m_dropOverlay = new DropOverlay(central);
     m_toast = new ToastView(state, central);
+    m_menus = new MainMenus(state, this);
 
     connect(m_state, &AppState::setupDoneChanged, this, &MainWindow::showSetupOrScreens);
     connect(m_state, &AppState::selectionChanged, this, &MainWindow::showSelection);

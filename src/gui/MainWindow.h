@@ -4,6 +4,7 @@
 
 class AppState;
 class DropOverlay;
+class MainMenus;
 class QListView;
 class QMimeData;
 class QStackedWidget;
@@ -25,6 +26,7 @@ public:
     // The screen shown for a sidebar entry (tests and menus use it).
     QWidget* screen(int sidebarRow) const;
     QListView* sidebar() const { return m_sidebar; }
+    MainMenus* menus() const { return m_menus; }
     bool isDropTargeted() const;
 
 protected:
@@ -49,5 +51,6 @@ private:
     QStackedWidget* m_detail = nullptr;
     DropOverlay* m_dropOverlay = nullptr;
     ToastView* m_toast = nullptr;
+    MainMenus* m_menus = nullptr;
     bool m_launched = false;
 };

@@ -1,6 +1,5 @@
 #include "QuitOnSignal.h"
 
-#include <QCoreApplication>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -21,16 +20,16 @@ void onSignal(int number)
 
 } // namespace
 
-QuitOnSignal::QuitOnSignal(QObject* parent)
+QuitOnSignal::QuitOnSignal(std::function<void()> quit, QObject* parent)
     : QObject(parent)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
         return;
     m_notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, [] {
+    connect(m_notifier, &QSocketNotifier::activated, this, [quit = std::move(quit)] {
         char byte;
         [[maybe_unused]] const auto read = ::read(signalPipe[1], &byte, 1);
-        QCoreApplication::quit();
+        quit();
     });
     struct sigaction action = {};
     action.sa_handler = onSignal;

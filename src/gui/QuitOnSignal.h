@@ -2,16 +2,19 @@
 
 #include <QObject>
 
+#include <functional>
+
 class QSocketNotifier;
 
 // Turns SIGTERM, SIGINT and SIGHUP (log-out, shutdown, Ctrl+C in a terminal)
-// into an orderly QCoreApplication::quit(), so running downloads are put
-// back in the queue instead of the process dying mid-write.
+// into a call of `quit` on the main thread, which ends the program in order,
+// so running downloads are put back in the queue instead of the process
+// dying mid-write.
 class QuitOnSignal : public QObject {
     Q_OBJECT
 
 public:
-    explicit QuitOnSignal(QObject* parent = nullptr);
+    explicit QuitOnSignal(std::function<void()> quit, QObject* parent = nullptr);
     ~QuitOnSignal() override;
 
 private:

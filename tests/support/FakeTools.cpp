@@ -41,6 +41,11 @@ if "-J" in args:
     record("info", link)
     sys.exit(0)
 record("download", link)
+try:
+    with open(os.path.join(here, "fake-download-seconds")) as f:
+        time.sleep(float(f.read()))
+except OSError:
+    pass
 sys.exit(0)
 )PY";
 
@@ -67,6 +72,7 @@ QString install()
     }
     QFile::remove(tools.filePath(QStringLiteral("fake-info.json")));
     QFile::remove(tools.filePath(QStringLiteral("fake-runs.log")));
+    QFile::remove(tools.filePath(QStringLiteral("fake-download-seconds")));
     return {};
 }
 
@@ -77,6 +83,12 @@ void setInfo(const QString& url, const QJsonObject& document, double delaySecond
     answers.insert(url,
         QJsonObject { { QStringLiteral("document"), document }, { QStringLiteral("delay"), delaySeconds } });
     TestSupport::writeFile(path, QJsonDocument(answers).toJson());
+}
+
+void setDownloadSeconds(double seconds)
+{
+    TestSupport::writeFile(QDir(toolsDirectory()).filePath(QStringLiteral("fake-download-seconds")),
+        QByteArray::number(seconds));
 }
 
 QStringList runs()

@@ -14,6 +14,8 @@ namespace FakeTools {
 QString install();
 // The stand-in's answer to "-J" for a link, after delaySeconds.
 void setInfo(const QString& url, const QJsonObject& document, double delaySeconds = 0);
+// Every download of the yt-dlp stand-in lasts this long (a still active task).
+void setDownloadSeconds(double seconds);
 // One line per finished run of the yt-dlp stand-in: "info <link>" or "download <link>".
 QStringList runs();
 

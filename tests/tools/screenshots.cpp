@@ -4,24 +4,29 @@
 // through scripts/screenshots, which gives it a throwaway home under Xvfb.
 #include "AppState.h"
 #include "DependencyManager.h"
+#include "DownloadManager.h"
+#include "FakeTools.h"
 #include "GuiFixture.h"
 #include "MainWindow.h"
 #include "ScreenshotPalette.h"
-#include "FakeTools.h"
+#include "SettingsWindow.h"
 #include "TestHttpServer.h"
 #include "ToolMirror.h"
+#include "TrayIcon.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QLinearGradient>
 #include <QLineEdit>
+#include <QLinearGradient>
+#include <QMenu>
 #include <QPainter>
-#include <QToolButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QTextStream>
+#include <QToolButton>
 
 namespace {
 
@@ -55,8 +60,8 @@ void shootSetup(const QString& dir, const QString& suffix)
     server.setBytesPerSecond(0);
     server.serveStatus(ToolMirror::path(Tool::ytdlp), 404);
     GuiFixture gui(false, false);
-    waitFor([&] { return gui.state().deps()->phase() == Phase::failed && !gui.state().deps()->busy(); },
-        60000);
+    waitFor(
+        [&] { return gui.state().deps()->phase() == Phase::failed && !gui.state().deps()->busy(); }, 60000);
     save(&gui.window(), dir + QStringLiteral("/setup-failed") + suffix + QStringLiteral(".png"));
     qunsetenv("KLIPWELL_TOOL_MIRROR");
 }
@@ -85,7 +90,8 @@ QByteArray thumbnailPng()
     p.setPen(Qt::NoPen);
     p.drawEllipse(QPointF(430, 230), 46, 46);
     p.setBrush(QColor(0x23, 0x3d, 0x2c));
-    QPolygonF hills { { 0, 360 }, { 0, 250 }, { 160, 190 }, { 320, 260 }, { 480, 215 }, { 640, 270 }, { 640, 360 } };
+    QPolygonF hills { { 0, 360 }, { 0, 250 }, { 160, 190 }, { 320, 260 }, { 480, 215 }, { 640, 270 },
+        { 640, 360 } };
     p.drawPolygon(hills);
     p.end();
     QByteArray bytes;
@@ -95,8 +101,8 @@ QByteArray thumbnailPng()
     return bytes;
 }
 
-QJsonObject format(const QString& id, const QString& ext, int height, const QString& vcodec, const QString& acodec,
-    double tbr, qint64 size)
+QJsonObject format(const QString& id, const QString& ext, int height, const QString& vcodec,
+    const QString& acodec, double tbr, qint64 size)
 {
     QJsonObject format { { "format_id", id }, { "ext", ext }, { "vcodec", vcodec }, { "acodec", acodec },
         { "tbr", tbr }, { "filesize", size } };
@@ -136,7 +142,8 @@ QJsonObject samplePlaylist()
         "Night train to Bergen", "Wind in the aspens", "Market square, Saturday" };
     for (int i = 0; i < entries.size(); ++i) {
         QJsonObject entry = entries[i].toObject();
-        entry.insert("title", QString(names[i % names.size()] + QStringLiteral(" (take %1)").arg(i / names.size() + 1)));
+        entry.insert("title",
+            QString(names[i % names.size()] + QStringLiteral(" (take %1)").arg(i / names.size() + 1)));
         entry.insert("duration", 95 + 37 * i);
         entries[i] = entry;
     }
@@ -163,7 +170,9 @@ void shootDownload(const QString& dir, const QString& suffix)
     FakeTools::setInfo(video, sampleVideo(server.origin() + QStringLiteral("/aurora.png")));
     FakeTools::setInfo(playlist, samplePlaylist());
     FakeTools::setInfo(slow, FakeTools::videoDocument(QStringLiteral("slow"), QStringLiteral("Slow")), 60);
-    const auto path = [&](const char* name) -> QString { return dir + QLatin1String(name) + suffix + QStringLiteral(".png"); };
+    const auto path = [&](const char* name) -> QString {
+        return dir + QLatin1String(name) + suffix + QStringLiteral(".png");
+    };
     save(&gui.window(), path("/download-idle"));
 
     typeLink(gui, slow);
@@ -190,6 +199,36 @@ void shootDownload(const QString& dir, const QString& suffix)
     save(&gui.window(), path("/download-playlist"));
 }
 
+void shootSettings(const QString& dir, const QString& suffix)
+{
+    GuiFixture gui;
+    SettingsWindow settings(&gui.state());
+    settings.show();
+    const QStringList names { QStringLiteral("general"), QStringLiteral("formats"), QStringLiteral("network"),
+        QStringLiteral("tools") };
+    for (int tab = 0; tab < names.size(); ++tab) {
+        settings.tabs()->setCurrentIndex(tab);
+        save(&settings, dir + QStringLiteral("/settings-") + names.at(tab) + suffix + QStringLiteral(".png"));
+    }
+}
+
+// The tray menu while one download runs.
+void shootTrayMenu(const QString& dir, const QString& suffix)
+{
+    GuiFixture gui;
+    FakeTools::setDownloadSeconds(120);
+    DownloadOptions options;
+    options.url = QStringLiteral("https://example.com/long");
+    options.folder = QDir::homePath() + QStringLiteral("/Downloads");
+    gui.state().downloads()->enqueue(options);
+    waitFor([&] { return gui.state().downloads()->activeCount() == 1; });
+    TrayIcon tray(gui.state().downloads());
+    tray.menu()->popup(QPoint(40, 40));
+    save(tray.menu(), dir + QStringLiteral("/tray-menu") + suffix + QStringLiteral(".png"));
+    tray.menu()->hide();
+    gui.state().downloads()->pauseAll();
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -209,6 +248,8 @@ int main(int argc, char* argv[])
         shootSetup(dir, suffix);
         shootDownload(dir, suffix);
         shootDiagnostics(dir, suffix);
+        shootSettings(dir, suffix);
+        shootTrayMenu(dir, suffix);
     }
     return 0;
 }

@@ -33,7 +33,10 @@ GuiFixture::~GuiFixture()
 void GuiFixture::resetData(bool standIns)
 {
     QDir(AppPaths::support()).removeRecursively();
-    QSettings().clear();
+    // The store's own file: a plain QSettings() would name the test program's.
+    QSettings(
+        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Klipwell"), QStringLiteral("Klipwell"))
+        .clear();
     SettingsStore::set(QStringLiteral("autoUpdateTools"), false);
     SettingsStore::set(
         QStringLiteral("downloadFolder"), QString(QDir::homePath() + QStringLiteral("/Downloads")));
