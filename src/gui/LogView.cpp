@@ -68,6 +68,14 @@ LogView::~LogView()
     m_read.waitForFinished();
 }
 
+LogView* LogView::present(const QUuid& id, QWidget* parent)
+{
+    auto* sheet = new LogView(id, parent);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    sheet->open();
+    return sheet;
+}
+
 void LogView::refresh()
 {
     if (m_read.isRunning())

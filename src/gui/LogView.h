@@ -20,6 +20,8 @@ public:
 
     explicit LogView(const QUuid& id, QWidget* parent = nullptr);
     ~LogView() override;
+    // Opens a sheet over the parent's window that deletes itself when closed.
+    static LogView* present(const QUuid& id, QWidget* parent);
 
     QUuid id() const { return m_id; }
     // The text shown; empty while the first read runs.

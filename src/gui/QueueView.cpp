@@ -172,8 +172,6 @@ void QueueView::showLog(const QUuid& id)
     if (m_logView)
         m_logView->close();
     m_logTask = id;
-    m_logView = new LogView(id, this);
-    m_logView->setAttribute(Qt::WA_DeleteOnClose);
+    m_logView = LogView::present(id, this);
     connect(m_logView, &QDialog::finished, this, [this] { m_logTask.reset(); });
-    m_logView->open();
 }

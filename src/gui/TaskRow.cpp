@@ -1,5 +1,6 @@
 #include "TaskRow.h"
 
+#include "Appearance.h"
 #include "DownloadTask.h"
 #include "Formatting.h"
 
@@ -79,6 +80,25 @@ QString statusSymbol(TaskStatus status)
         return QStringLiteral("xmark.circle");
     }
     return {};
+}
+
+QColor statusTint(TaskStatus status, const QPalette& palette)
+{
+    switch (status) {
+    case TaskStatus::completed:
+        return Appearance::success();
+    case TaskStatus::failed:
+        return Appearance::failure();
+    case TaskStatus::paused:
+        return Appearance::warning();
+    case TaskStatus::downloading:
+    case TaskStatus::processing:
+        return Appearance::accent(palette);
+    case TaskStatus::queued:
+    case TaskStatus::cancelled:
+        break;
+    }
+    return Appearance::secondaryText(palette);
 }
 
 QString position(const DownloadTask& task)

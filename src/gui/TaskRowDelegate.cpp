@@ -15,22 +15,6 @@ constexpr int padding = 8;
 constexpr int barHeight = 6;
 constexpr int lineGap = 5;
 
-QColor statusTint(TaskStatus status, const QPalette& palette)
-{
-    switch (status) {
-    case TaskStatus::completed:
-        return Appearance::success();
-    case TaskStatus::failed:
-        return Appearance::failure();
-    case TaskStatus::paused:
-        return Appearance::warning();
-    case TaskStatus::downloading:
-    case TaskStatus::processing:
-        return Appearance::accent(palette);
-    default:
-        return Appearance::secondaryText(palette);
-    }
-}
 } // namespace
 
 QList<ButtonRowDelegate::Button> TaskRowDelegate::buttons(const QModelIndex& index) const
@@ -56,7 +40,7 @@ void TaskRowDelegate::paint(
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     const QRect icon(content.left(), content.top() + padding + 1, iconSize, iconSize);
-    Symbols::drawn(index.data(TaskListModel::SymbolRole).toString(), statusTint(status, palette))
+    Symbols::drawn(index.data(TaskListModel::SymbolRole).toString(), TaskRow::statusTint(status, palette))
         .paint(painter, icon);
 
     const int left = icon.right() + 10;
