@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmapCache>
 #include <QToolTip>
 
 namespace {
@@ -55,12 +56,30 @@ QRect ButtonRowDelegate::paintFrame(
         }
         const QRect icon(
             rects[i].center() - QPoint(iconSize / 2 - 1, iconSize / 2 - 1), QSize(iconSize, iconSize));
-        Symbols::icon(shown[i].symbol, tint).paint(painter, icon);
+        paintSymbol(painter, icon, shown[i].symbol, tint);
     }
     painter->restore();
     const int left = rects.isEmpty() ? option.rect.right() - margin : rects.first().left() - margin;
     return QRect(option.rect.left() + margin, option.rect.top(), left - option.rect.left() - margin,
         option.rect.height());
+}
+
+void ButtonRowDelegate::paintSymbol(
+    QPainter* painter, const QRect& rect, const QString& symbol, const QColor& tint, bool themed)
+{
+    const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    const QString key = QStringLiteral("row-symbol:%1:%2:%3:%4:%5")
+                            .arg(symbol, tint.name(QColor::HexArgb))
+                            .arg(rect.width())
+                            .arg(ratio)
+                            .arg(themed);
+    QPixmap pixmap;
+    if (!QPixmapCache::find(key, &pixmap)) {
+        const QIcon icon = themed ? Symbols::icon(symbol, tint) : Symbols::drawn(symbol, tint);
+        pixmap = icon.pixmap(rect.size(), ratio);
+        QPixmapCache::insert(key, pixmap);
+    }
+    painter->drawPixmap(rect, pixmap);
 }
 
 int ButtonRowDelegate::buttonAt(

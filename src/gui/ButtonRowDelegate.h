@@ -32,6 +32,10 @@ signals:
     void actionTriggered(const QModelIndex& index, int action);
 
 protected:
+    // Paints a symbol from a cache: drawing a symbol anew costs more than
+    // the rest of a row, and live rows repaint many times a second.
+    static void paintSymbol(
+        QPainter* painter, const QRect& rect, const QString& symbol, const QColor& tint, bool themed = true);
     bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
         const QModelIndex& index) override;
     // The row's background and its buttons; returns the row's area left of them.

@@ -3,7 +3,6 @@
 #include "Appearance.h"
 #include "HistoryListModel.h"
 #include "HistoryRow.h"
-#include "Symbols.h"
 #include "TaskRow.h"
 
 #include <QPainter>
@@ -41,8 +40,8 @@ void HistoryRowDelegate::paint(
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     const QRect icon(content.left(), content.top() + padding + 1, iconSize, iconSize);
-    Symbols::drawn(index.data(HistoryListModel::SymbolRole).toString(), TaskRow::statusTint(status, palette))
-        .paint(painter, icon);
+    paintSymbol(painter, icon, index.data(HistoryListModel::SymbolRole).toString(),
+        TaskRow::statusTint(status, palette), false);
 
     const int left = icon.right() + 10;
     const QFont bold = Appearance::scaled(option.font, 1.0, QFont::DemiBold);

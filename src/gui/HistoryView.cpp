@@ -10,6 +10,7 @@
 #include "HistoryRowDelegate.h"
 #include "HistoryStore.h"
 #include "Placeholder.h"
+#include "RowListView.h"
 #include "Symbols.h"
 
 #include <QClipboard>
@@ -31,12 +32,11 @@ HistoryView::HistoryView(AppState* state, QWidget* parent)
     , m_filter(new HistoryFilter(this))
 {
     m_filter->setSourceModel(m_model);
-    m_list = new QListView(this);
+    m_list = new RowListView(this);
     m_list->setModel(m_filter);
     auto* delegate = new HistoryRowDelegate(m_list);
     m_list->setItemDelegate(delegate);
     m_list->setAccessibleName(tr("History entries"));
-    m_list->setUniformItemSizes(true);
     m_list->setMouseTracking(true);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -7,6 +7,7 @@
 #include "FileManager.h"
 #include "LogView.h"
 #include "Placeholder.h"
+#include "RowListView.h"
 #include "Symbols.h"
 #include "TaskListModel.h"
 #include "TaskRowDelegate.h"
@@ -27,12 +28,11 @@ QueueView::QueueView(AppState* state, QWidget* parent)
     , m_state(state)
     , m_model(new TaskListModel(state->downloads(), this))
 {
-    m_list = new QListView(this);
+    m_list = new RowListView(this);
     m_list->setModel(m_model);
     auto* delegate = new TaskRowDelegate(m_list);
     m_list->setItemDelegate(delegate);
     m_list->setAccessibleName(tr("Downloads"));
-    m_list->setUniformItemSizes(true);
     m_list->setMouseTracking(true);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);

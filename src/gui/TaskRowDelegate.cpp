@@ -1,7 +1,6 @@
 #include "TaskRowDelegate.h"
 
 #include "Appearance.h"
-#include "Symbols.h"
 #include "TaskListModel.h"
 #include "TaskRow.h"
 
@@ -40,8 +39,8 @@ void TaskRowDelegate::paint(
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     const QRect icon(content.left(), content.top() + padding + 1, iconSize, iconSize);
-    Symbols::drawn(index.data(TaskListModel::SymbolRole).toString(), TaskRow::statusTint(status, palette))
-        .paint(painter, icon);
+    paintSymbol(painter, icon, index.data(TaskListModel::SymbolRole).toString(),
+        TaskRow::statusTint(status, palette), false);
 
     const int left = icon.right() + 10;
     QRect line(left, content.top() + padding, content.right() - left, 0);
