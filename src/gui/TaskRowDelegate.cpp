@@ -38,12 +38,14 @@ void TaskRowDelegate::paint(
 
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
-    const QRect icon(content.left(), content.top() + padding + 1, iconSize, iconSize);
+    // A finished row has no progress bar: its two lines sit in the middle.
+    const int top = content.top() + padding + (isFinished(status) ? (barHeight + lineGap) / 2 : 0);
+    const QRect icon(content.left(), top + 1, iconSize, iconSize);
     paintSymbol(painter, icon, index.data(TaskListModel::SymbolRole).toString(),
         TaskRow::statusTint(status, palette), false);
 
     const int left = icon.right() + 10;
-    QRect line(left, content.top() + padding, content.right() - left, 0);
+    QRect line(left, top, content.right() - left, 0);
 
     // Title, with the playlist position after it in the secondary colour.
     const QFont bold = Appearance::scaled(option.font, 1.0, QFont::DemiBold);

@@ -13,7 +13,9 @@
 #include "TaskRowDelegate.h"
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QListView>
 #include <QMenu>
@@ -226,6 +228,22 @@ private slots:
         QTRY_VERIFY(!downloads->tasks().contains(a));
         QCOMPARE(view->model()->rowCount(), 2);
         QCOMPARE(view->model()->task(list->currentIndex()), c);
+    }
+
+    void menuKeyOpensTheCurrentRowsMenu()
+    {
+        downloads->enqueue(optionsFor(QStringLiteral("a")));
+        downloads->enqueue(optionsFor(QStringLiteral("b")));
+        QListView* list = view->list();
+        list->setFocus();
+        list->setCurrentIndex(view->model()->index(1, 0));
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, list->rect().center());
+        QCoreApplication::sendEvent(list, &menuKey);
+        QMenu* menu = nullptr;
+        QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())));
+        QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Return); // Move Up
+        QTRY_COMPARE(downloads->tasks().first()->options().title, QStringLiteral("b"));
     }
 
     void rowsChangeAtMostOncePerRefresh()
