@@ -39,7 +39,11 @@ void HistoryRowDelegate::paint(
 
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
-    const QRect icon(content.left(), content.top() + padding + 1, iconSize, iconSize);
+    // Without an error line the two other lines sit in the middle of the row.
+    const QString error = index.data(HistoryListModel::ErrorRole).toString();
+    const int top = content.top() + padding
+        + (error.isEmpty() ? (lineGap + QFontMetrics(smallFont(option.font)).height()) / 2 : 0);
+    const QRect icon(content.left(), top + 1, iconSize, iconSize);
     paintSymbol(painter, icon, index.data(HistoryListModel::SymbolRole).toString(),
         TaskRow::statusTint(status, palette), false);
 
@@ -48,7 +52,7 @@ void HistoryRowDelegate::paint(
     const QFont small = smallFont(option.font);
     const QFontMetrics boldMetrics(bold);
     const QFontMetrics smallMetrics(small);
-    QRect line(left, content.top() + padding, content.right() - left, boldMetrics.height());
+    QRect line(left, top, content.right() - left, boldMetrics.height());
     painter->setFont(bold);
     painter->setPen(text);
     painter->drawText(line, Qt::AlignLeft | Qt::AlignVCenter,
@@ -62,7 +66,6 @@ void HistoryRowDelegate::paint(
         smallMetrics.elidedText(
             index.data(HistoryListModel::DetailRole).toString(), Qt::ElideRight, line.width()));
 
-    const QString error = index.data(HistoryListModel::ErrorRole).toString();
     if (!error.isEmpty()) {
         line.translate(0, line.height() + lineGap);
         painter->setPen(selected ? text : Appearance::failure());
