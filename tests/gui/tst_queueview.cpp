@@ -19,6 +19,7 @@
 #include <QGuiApplication>
 #include <QListView>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -276,7 +277,10 @@ private slots:
 
         view->showLog(QUuid::createUuid()); // an entry that never ran
         QTRY_COMPARE(view->logView()->text(), QStringLiteral("No log yet."));
-        view->logView()->close();
+        auto* text = view->logView()->findChild<QPlainTextEdit*>();
+        text->setFocus();
+        QTest::keyClick(text, Qt::Key_Return); // Done is the default button
+        QTRY_VERIFY(!view->logTask());
     }
 };
 
