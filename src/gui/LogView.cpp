@@ -58,7 +58,7 @@ LogView::LogView(const QUuid& id, QWidget* parent)
     connect(showFile, &QPushButton::clicked, this,
         [this] { FileManager::showItem(LogManager::shared().taskLogPath(m_id)); });
     connect(done, &QPushButton::clicked, this, &QDialog::accept);
-    connect(&m_read, &QFutureWatcher<QString>::finished, this, [this] { display(m_read.result()); });
+    connect(&m_read, &QFutureWatcher<Shown>::finished, this, [this] { display(m_read.result()); });
     refresh();
 }
 
@@ -81,23 +81,28 @@ void LogView::refresh()
     if (m_read.isRunning())
         return;
     const QUuid id = m_id;
-    m_read.setFuture(QtConcurrent::run([id] { return LogManager::shared().read(id); }));
+    // The end is cut off in the worker too, so a huge log is never held here.
+    m_read.setFuture(QtConcurrent::run([id] { return shownPart(LogManager::shared().read(id)); }));
 }
 
-void LogView::display(const QString& log)
+LogView::Shown LogView::shownPart(const QString& log)
 {
-    const bool cut = log.size() > shownLimit;
-    QString shown = cut ? log.right(shownLimit) : log;
-    if (cut) {
-        // Start at a whole line.
-        const qsizetype lineStart = shown.indexOf(QLatin1Char('\n'));
-        if (lineStart >= 0)
-            shown.remove(0, lineStart + 1);
-    }
+    if (log.size() <= shownLimit)
+        return { log, false };
+    QString end = log.right(shownLimit);
+    // Start at a whole line.
+    const qsizetype lineStart = end.indexOf(QLatin1Char('\n'));
+    if (lineStart >= 0)
+        end.remove(0, lineStart + 1);
+    return { end, true };
+}
+
+void LogView::display(const Shown& shown)
+{
     m_note->setText(
         tr("The log file holds more than is shown here; this is its end. Show File opens the whole log."));
-    m_note->setVisible(cut);
-    m_text = shown;
-    m_view->setPlainText(shown);
+    m_note->setVisible(shown.cut);
+    m_text = shown.text;
+    m_view->setPlainText(shown.text);
     emit loaded();
 }

@@ -33,11 +33,17 @@ signals:
     void loaded();
 
 private:
-    void display(const QString& log);
+    struct Shown {
+        QString text;
+        bool cut = false;
+    };
+
+    static Shown shownPart(const QString& log);
+    void display(const Shown& shown);
 
     const QUuid m_id;
     QString m_text;
     QPlainTextEdit* m_view;
     QLabel* m_note;
-    QFutureWatcher<QString> m_read;
+    QFutureWatcher<Shown> m_read;
 };

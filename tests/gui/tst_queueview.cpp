@@ -4,6 +4,7 @@
 #include "DownloadManager.h"
 #include "DownloadTask.h"
 #include "GuiFixture.h"
+#include "LogManager.h"
 #include "LogView.h"
 #include "MainWindow.h"
 #include "Placeholder.h"
@@ -11,12 +12,14 @@
 #include "TaskListModel.h"
 #include "TaskRow.h"
 #include "TaskRowDelegate.h"
+#include "TestSupport.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QListView>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -281,6 +284,26 @@ private slots:
         text->setFocus();
         QTest::keyClick(text, Qt::Key_Return); // Done is the default button
         QTRY_VERIFY(!view->logTask());
+    }
+
+    void hugeLogShowsItsEndFromAWholeLine()
+    {
+        const QUuid id = QUuid::createUuid();
+        QByteArray log;
+        for (int n = 0; log.size() <= LogView::shownLimit + 1000; ++n)
+            log += "[2026-12-07T01:00:00Z] line " + QByteArray::number(n) + '\n';
+        QVERIFY(TestSupport::writeFile(LogManager::shared().taskLogPath(id), log));
+        view->showLog(id);
+        QTRY_VERIFY(!view->logView()->text().isEmpty());
+        const QString shown = view->logView()->text();
+        QVERIFY(shown.size() <= LogView::shownLimit);
+        QVERIFY(shown.startsWith(QStringLiteral("[2026-12-07T01:00:00Z] line ")));
+        QVERIFY(log.endsWith(shown.toUtf8()));
+        const QList<QLabel*> labels = view->logView()->findChildren<QLabel*>();
+        QVERIFY(std::any_of(labels.cbegin(), labels.cend(), [](const QLabel* label) {
+            return label->isVisible() && label->text().startsWith(QStringLiteral("The log file holds more"));
+        }));
+        view->logView()->close();
     }
 };
 
