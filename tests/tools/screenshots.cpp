@@ -3,6 +3,14 @@
 // argument. Runs over fresh data in the home folder it is given: start it
 // through scripts/screenshots, which gives it a throwaway home under Xvfb.
 #include "AppState.h"
+#include "Confirmation.h"
+#include "DownloadManager.h"
+#include "DownloadTask.h"
+#include "HistoryStore.h"
+#include "HistoryView.h"
+#include "LogManager.h"
+#include "LogView.h"
+#include "QueueView.h"
 #include "DependencyManager.h"
 #include "DownloadManager.h"
 #include "FakeTools.h"
@@ -22,6 +30,7 @@
 #include <QLineEdit>
 #include <QLinearGradient>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
 #include <QTabWidget>
 #include <QTest>
@@ -229,6 +238,126 @@ void shootTrayMenu(const QString& dir, const QString& suffix)
     gui.state().downloads()->pauseAll();
 }
 
+DownloadOptions namedOptions(const QString& title, const QString& slug)
+{
+    DownloadOptions options;
+    options.title = title;
+    options.url = QStringLiteral("https://videos.example/watch/") + slug;
+    options.folder = QDir::homePath() + QStringLiteral("/Downloads");
+    return options;
+}
+
+// One task in every status, and a playlist in the middle of its fourth item.
+void fillQueue(DownloadManager* downloads)
+{
+    using namespace ProgressEvents;
+    downloads->setStarted(false);
+    downloads->enqueue(namedOptions(QStringLiteral("Harbour at dawn"), QStringLiteral("harbour")));
+    DownloadTask* running = downloads->enqueue(namedOptions(
+        QStringLiteral("Northern Lights over Tromsø — a 4K time-lapse"), QStringLiteral("aurora")));
+    running->apply(
+        Progress { 512'400'000, 1'650'000'000, 8'750'000, 130, QStringLiteral("aurora.f313.webm") });
+    DownloadOptions list
+        = namedOptions(QStringLiteral("Field recordings — autumn 2026"), QStringLiteral("fields"));
+    list.isPlaylist = true;
+    DownloadTask* playlist = downloads->enqueue(list);
+    playlist->apply(Item { 4, 24, QStringLiteral("Night train to Bergen") });
+    playlist->apply(Progress { 3'100'000, 7'400'000, 1'200'000, 4, QStringLiteral("04 Night train.m4a") });
+    DownloadTask* processing
+        = downloads->enqueue(namedOptions(QStringLiteral("Wind in the aspens"), QStringLiteral("wind")));
+    processing->setStatus(TaskStatus::processing);
+    processing->setProgress(0.99);
+    processing->setStage(QStringLiteral("Merging formats"));
+    DownloadTask* paused = downloads->enqueue(
+        namedOptions(QStringLiteral("Market square, Saturday"), QStringLiteral("market")));
+    paused->apply(Progress { 427, 1000 });
+    paused->setStatus(TaskStatus::paused);
+    DownloadTask* done
+        = downloads->enqueue(namedOptions(QStringLiteral("Rain on the tin roof"), QStringLiteral("rain")));
+    done->apply(
+        FinalFile { QDir::homePath() + QStringLiteral("/Downloads/Rain on the tin roof [rain].mp4") });
+    done->setFinalSize(48'300'000);
+    done->setStatus(TaskStatus::completed);
+    DownloadTask* failed = downloads->enqueue(
+        namedOptions(QStringLiteral("Crows over the stubble field"), QStringLiteral("crows")));
+    failed->setError(
+        QStringLiteral("This video is private. Sign in with the browser cookies setting and try again."));
+    failed->setStatus(TaskStatus::failed);
+    downloads
+        ->enqueue(namedOptions(QStringLiteral("Lighthouse keeper’s diary"), QStringLiteral("lighthouse")))
+        ->setStatus(TaskStatus::cancelled);
+}
+
+void shootQueue(const QString& dir, const QString& suffix)
+{
+    GuiFixture gui;
+    gui.state().setSelection(SidebarItem::queue);
+    save(&gui.window(), dir + QStringLiteral("/queue-empty") + suffix + QStringLiteral(".png"));
+    fillQueue(gui.state().downloads());
+    save(&gui.window(), dir + QStringLiteral("/queue") + suffix + QStringLiteral(".png"));
+
+    DownloadTask* task = gui.state().downloads()->tasks().at(1);
+    for (const char* line :
+        { "Starting: yt-dlp --newline --progress-template … -- https://videos.example/watch/aurora",
+            "[generic] aurora: Downloading webpage", "[info] aurora: Downloading 1 format(s): 313+251",
+            "[download] Destination: aurora.f313.webm",
+            "KWPROG|512400000|1650000000|8750000|130|aurora.f313.webm" })
+        LogManager::shared().append(QString::fromUtf8(line), LogManager::shared().taskLogPath(task->id()));
+    auto* view = qobject_cast<QueueView*>(gui.window().screen(int(SidebarItem::queue)));
+    view->showLog(task->id());
+    waitFor([&] { return !view->logView()->text().isEmpty(); });
+    save(view->logView(), dir + QStringLiteral("/queue-log") + suffix + QStringLiteral(".png"));
+    view->logView()->close();
+}
+
+void recordHistory(HistoryStore* history)
+{
+    const auto add = [&](const QString& title, const QString& slug, TaskStatus status, qint64 size,
+                         const QString& error = QString()) {
+        DownloadTask task(namedOptions(title, slug));
+        if (status == TaskStatus::completed)
+            task.apply(ProgressEvents::FinalFile {
+                QDir::homePath() + QStringLiteral("/Downloads/") + title + QStringLiteral(".mp4") });
+        if (size > 0)
+            task.setFinalSize(size);
+        if (!error.isEmpty())
+            task.setError(error);
+        task.setStatus(status);
+        history->record(&task);
+    };
+    add(QStringLiteral("Lighthouse keeper’s diary"), QStringLiteral("lighthouse"), TaskStatus::cancelled, 0);
+    add(QStringLiteral("Crows over the stubble field"), QStringLiteral("crows"), TaskStatus::failed, 0,
+        QStringLiteral("This video is private. Sign in with the browser cookies setting and try again."));
+    add(QStringLiteral("Aurora borealis, second night"), QStringLiteral("aurora-2"), TaskStatus::completed,
+        812'000'000);
+    add(QStringLiteral("Rain on the tin roof"), QStringLiteral("rain"), TaskStatus::completed, 48'300'000);
+    add(QStringLiteral("Northern Lights over Tromsø — a 4K time-lapse"), QStringLiteral("aurora"),
+        TaskStatus::completed, 1'650'000'000);
+}
+
+void shootHistory(const QString& dir, const QString& suffix)
+{
+    GuiFixture gui;
+    gui.state().setSelection(SidebarItem::history);
+    save(&gui.window(), dir + QStringLiteral("/history-empty") + suffix + QStringLiteral(".png"));
+    recordHistory(gui.state().history());
+    save(&gui.window(), dir + QStringLiteral("/history") + suffix + QStringLiteral(".png"));
+    auto* search = gui.find<QLineEdit>(QStringLiteral("Search history"));
+    search->setFocus();
+    QTest::keyClicks(search, QStringLiteral("aurora"));
+    save(&gui.window(), dir + QStringLiteral("/history-search") + suffix + QStringLiteral(".png"));
+    search->clear();
+
+    auto* view = qobject_cast<HistoryView*>(gui.window().screen(int(SidebarItem::history)));
+    Confirmation::replaceForTesting([&](QMessageBox& box) {
+        box.show();
+        save(&box, dir + QStringLiteral("/history-clear") + suffix + QStringLiteral(".png"));
+        return false;
+    });
+    view->clearHistory();
+    Confirmation::replaceForTesting({});
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -250,6 +379,8 @@ int main(int argc, char* argv[])
         shootDiagnostics(dir, suffix);
         shootSettings(dir, suffix);
         shootTrayMenu(dir, suffix);
+        shootQueue(dir, suffix);
+        shootHistory(dir, suffix);
     }
     return 0;
 }

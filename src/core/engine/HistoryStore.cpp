@@ -14,11 +14,13 @@ HistoryStore::HistoryStore(QObject* parent)
     // The destructor waits for the read, so the worker never outlives the store.
     m_reading = std::async(std::launch::async, [this, file = path()] {
         QList<HistoryItem> items = JsonArrayFile::readRecords<HistoryItem>(file, &historyItemFromJson);
-        // On the main thread, unless a caller of items() took the entries first.
+        // On the main thread. Also when a caller of items() took the entries
+        // first: whoever waits for the signal has not seen them.
         QMetaObject::invokeMethod(
             this,
             [this] {
-                if (finishReading() && !m_items.isEmpty())
+                finishReading();
+                if (!m_items.isEmpty())
                     emit itemsChanged();
             },
             Qt::QueuedConnection);
@@ -38,13 +40,12 @@ QList<HistoryItem> HistoryStore::items() const
     return m_items;
 }
 
-bool HistoryStore::finishReading() const
+void HistoryStore::finishReading() const
 {
     if (!m_reading)
-        return false;
+        return;
     m_items = m_reading->get();
     m_reading.reset();
-    return true;
 }
 
 QString HistoryStore::path()

@@ -42,8 +42,8 @@ signals:
     void itemsChanged();
 
 private:
-    // Takes the read's result, waiting for it if need be; true when it did.
-    bool finishReading() const;
+    // Takes the read's result, waiting for it if need be.
+    void finishReading() const;
     void setItems(const QList<HistoryItem>& items);
     void save() const;
 

@@ -1,0 +1,196 @@
+// The History screen: search, removing and clearing (logs go, media stays),
+// the menu each entry offers and downloading an entry again.
+#include "AppState.h"
+#include "Confirmation.h"
+#include "DownloadManager.h"
+#include "DownloadTask.h"
+#include "GuiFixture.h"
+#include "HistoryFilter.h"
+#include "HistoryListModel.h"
+#include "HistoryStore.h"
+#include "HistoryView.h"
+#include "LogManager.h"
+#include "MainWindow.h"
+#include "Placeholder.h"
+#include "TestSupport.h"
+
+#include <QAbstractItemModelTester>
+#include <QFile>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+QStringList titles(const QAbstractItemModel* model)
+{
+    QStringList shown;
+    for (int row = 0; row < model->rowCount(); ++row)
+        shown << model->index(row, 0).data().toString();
+    return shown;
+}
+
+} // namespace
+
+class TestHistoryView : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<GuiFixture> gui;
+    HistoryStore* history = nullptr;
+    HistoryView* view = nullptr;
+
+    // A finished download with a log, recorded as its run would record it.
+    QUuid record(const QString& title, const QString& url, TaskStatus status, const QString& file = QString())
+    {
+        DownloadOptions options;
+        options.url = url;
+        options.title = title;
+        options.folder = QDir::homePath();
+        DownloadTask task(options);
+        if (!file.isEmpty())
+            task.apply(ProgressEvents::FinalFile { file });
+        task.setStatus(status);
+        LogManager::shared().append(
+            QStringLiteral("run of ") + title, LogManager::shared().taskLogPath(task.id()));
+        history->record(&task);
+        return task.id();
+    }
+
+    bool hasLog(const QUuid& id) { return LogManager::shared().read(id) != QStringLiteral("No log yet."); }
+
+private slots:
+    void initTestCase()
+    {
+        gui = std::make_unique<GuiFixture>();
+        gui->state().downloads()->setStarted(false);
+        history = gui->state().history();
+        view = qobject_cast<HistoryView*>(gui->window().screen(int(SidebarItem::history)));
+        QVERIFY(view);
+        gui->state().setSelection(SidebarItem::history);
+    }
+
+    void init()
+    {
+        history->clear();
+        gui->find<QLineEdit>(QStringLiteral("Search history"))->clear();
+        Confirmation::replaceForTesting({});
+    }
+
+    void cleanupTestCase() { gui.reset(); }
+
+    void searchMatchesTitleOrAddressInAnyCase_data()
+    {
+        QTest::addColumn<QString>("search");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("empty: all, newest first") << "" << QStringList { "Other", "Plain", "The ABC song" };
+        QTest::newRow("abc in title or address") << "abc" << QStringList { "Plain", "The ABC song" };
+        QTest::newRow("no match: empty list") << "zzz" << QStringList {};
+    }
+
+    void searchMatchesTitleOrAddressInAnyCase()
+    {
+        QFETCH(QString, search);
+        QAbstractItemModelTester tester(view->list()->model());
+        record("The ABC song", "https://videos.example/1", TaskStatus::completed);
+        record("Plain", "https://videos.example/watch/xAbCx", TaskStatus::completed);
+        record("Other", "https://videos.example/3", TaskStatus::failed);
+        auto* field = gui->find<QLineEdit>(QStringLiteral("Search history"));
+        field->setFocus();
+        QTest::keyClicks(field, search);
+        QTEST(titles(view->list()->model()), "shown");
+        QVERIFY(view->list()->isVisible()); // never the placeholder while there is history
+    }
+
+    void removeSelected()
+    {
+        const QUuid a = record("a", "https://videos.example/a", TaskStatus::completed);
+        const QUuid b = record("b", "https://videos.example/b", TaskStatus::failed);
+        record("c", "https://videos.example/c", TaskStatus::cancelled);
+        auto* remove = gui->find<QPushButton>(QStringLiteral("Remove Selected"));
+        view->list()->clearSelection();
+        remove->click();
+        QCOMPARE(history->items().size(), 3);
+
+        QAbstractItemModelTester tester(view->list()->model());
+        QItemSelectionModel* selection = view->list()->selectionModel();
+        selection->select(view->list()->model()->index(1, 0), QItemSelectionModel::Select); // b
+        selection->select(view->list()->model()->index(2, 0), QItemSelectionModel::Select); // a
+        remove->click();
+        QCOMPARE(titles(view->list()->model()), QStringList { "c" });
+        QVERIFY(!hasLog(a));
+        QVERIFY(!hasLog(b));
+    }
+
+    void clearHistoryAsksFirstAndKeepsTheMedia()
+    {
+        const QString media = QDir::home().filePath(QStringLiteral("song.m4a"));
+        TestSupport::writeFile(media, "audio");
+        const QUuid id = record("song", "https://videos.example/song", TaskStatus::completed, media);
+        QStringList asked;
+        bool answer = false;
+        Confirmation::replaceForTesting([&](QMessageBox& box) {
+            asked << box.text() << box.informativeText();
+            return answer;
+        });
+        auto* clear = gui->find<QPushButton>(QStringLiteral("Clear History"));
+        clear->click();
+        QCOMPARE(asked, (QStringList { "Clear all history?", "Downloaded files are not deleted." }));
+        QCOMPARE(history->items().size(), 1);
+        QVERIFY(hasLog(id));
+
+        answer = true;
+        clear->click();
+        QVERIFY(history->items().isEmpty());
+        QVERIFY(!hasLog(id));
+        QVERIFY(QFile::exists(media));
+        QTRY_VERIFY(view->findChild<Placeholder*>()->isVisible());
+    }
+
+    void menuByEntry_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("withFile");
+        QTest::addColumn<QStringList>("menu");
+        const QStringList common { "Open Folder", "Copy Source URL", "Show Log" };
+        const QStringList tail { "|", "Remove from History" };
+        QTest::newRow("completed with a file") << int(
+            TaskStatus::completed) << true << QStringList { "Open File", "Show in Folder" } + common + tail;
+        QTest::newRow("cancelled without a file")
+            << int(TaskStatus::cancelled) << false << common + QStringList { "Retry Download" } + tail;
+    }
+
+    void menuByEntry()
+    {
+        QFETCH(int, status);
+        QFETCH(bool, withFile);
+        record("a", "https://videos.example/a", TaskStatus(status), withFile ? "/media/a.mp4" : QString());
+        std::unique_ptr<QMenu> menu(view->contextMenu(view->list()->model()->index(0, 0)));
+        QStringList shown;
+        for (const QAction* action : menu->actions())
+            shown << (action->isSeparator() ? QStringLiteral("|") : action->text());
+        QTEST(shown, "menu");
+    }
+
+    void retryDownloadQueuesTheStoredOptionsAsANewTask()
+    {
+        DownloadManager* downloads = gui->state().downloads();
+        downloads->enqueue(DownloadOptions { .url = QStringLiteral("https://videos.example/first") });
+        const QUuid id = record("gone wrong", "https://videos.example/wrong", TaskStatus::failed);
+        std::unique_ptr<QMenu> menu(view->contextMenu(view->list()->model()->index(0, 0)));
+        const QList<QAction*> actions = menu->actions();
+        const auto retry = std::find_if(actions.cbegin(), actions.cend(),
+            [](const QAction* action) { return action->text() == QStringLiteral("Retry Download"); });
+        QVERIFY(retry != actions.cend());
+        (*retry)->trigger();
+        const DownloadTask* added = downloads->tasks().constLast();
+        QCOMPARE(added->options(), history->items().first().options);
+        QVERIFY(added->id() != id);
+        QCOMPARE(history->items().size(), 1);
+    }
+};
+
+QTEST_MAIN(TestHistoryView)
+#include "tst_historyview.moc"

@@ -1,0 +1,311 @@
+// The Queue screen as a user meets it: status lines, the controls each
+// status offers, reordering and removing, live updates and the log sheet.
+#include "AppState.h"
+#include "DownloadManager.h"
+#include "DownloadTask.h"
+#include "GuiFixture.h"
+#include "LogManager.h"
+#include "LogView.h"
+#include "MainWindow.h"
+#include "Placeholder.h"
+#include "QueueView.h"
+#include "TaskListModel.h"
+#include "TaskRow.h"
+#include "TaskRowDelegate.h"
+#include "TestSupport.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+using Progress = ProgressEvents::Progress;
+
+DownloadOptions optionsFor(const QString& name)
+{
+    DownloadOptions options;
+    options.url = QStringLiteral("https://videos.example/watch/") + name;
+    options.title = name;
+    return options;
+}
+
+QStringList texts(const QList<QAction*>& actions)
+{
+    QStringList shown;
+    for (const QAction* action : actions)
+        shown << (action->isSeparator() ? QStringLiteral("|") : action->text());
+    return shown;
+}
+
+QStringList labels(const QModelIndex& index)
+{
+    QStringList shown;
+    for (const QVariant& action : index.data(TaskListModel::ActionsRole).toList())
+        shown << TaskRow::label(TaskRow::Action(action.toInt()));
+    return shown;
+}
+
+// Puts a task into a status the way its runs leave it.
+void putInto(DownloadTask* task, const QString& status)
+{
+    if (status == "downloading" && task->status() != TaskStatus::downloading)
+        task->apply(Progress { 1000, 4000 });
+    else if (status == "processing")
+        task->setStatus(TaskStatus::processing);
+    else if (status == "paused")
+        task->setStatus(TaskStatus::paused);
+    else if (status.startsWith("completed")) {
+        if (status.endsWith("file"))
+            task->apply(ProgressEvents::FinalFile { QStringLiteral("/tmp/out.mp4") });
+        task->setStatus(TaskStatus::completed);
+    } else if (status == "failed")
+        task->setStatus(TaskStatus::failed);
+    else if (status == "cancelled")
+        task->setStatus(TaskStatus::cancelled);
+}
+
+} // namespace
+
+class TestQueueView : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<GuiFixture> gui;
+    DownloadManager* downloads = nullptr;
+    QueueView* view = nullptr;
+
+private slots:
+    void initTestCase()
+    {
+        gui = std::make_unique<GuiFixture>();
+        downloads = gui->state().downloads();
+        downloads->setStarted(false);
+        view = qobject_cast<QueueView*>(gui->window().screen(int(SidebarItem::queue)));
+        QVERIFY(view);
+        gui->state().setSelection(SidebarItem::queue);
+    }
+
+    void init()
+    {
+        for (DownloadTask* task : downloads->tasks())
+            downloads->remove(task);
+    }
+
+    void cleanupTestCase() { gui.reset(); }
+
+    void statusLines_data()
+    {
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QList<ProgressEvent>>("events");
+        QTest::addColumn<QString>("stage");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<qint64>("finalSize"); // 0: unknown
+        QTest::addColumn<QString>("expected");
+        using Events = QList<ProgressEvent>;
+        QTest::newRow("queued") << "queued" << Events {} << ""
+                                << "" << 0LL << "Waiting…";
+        QTest::newRow("queued, restored") << "queued" << Events {} << "Resuming after restart"
+                                          << "" << 0LL << "Resuming after restart";
+        QTest::newRow("downloading, all known")
+            << "downloading" << Events { Progress { 12'300'000, 41'000'000, 999.9, 95 } } << ""
+            << "" << 0LL << "30% · 12.3 MB of 41 MB · 999 bytes/s · ETA 1:35 · Downloading";
+        QTest::newRow("downloading, unknown total")
+            << "downloading" << Events { Progress { 5'000'000 } } << ""
+            << "" << 0LL << "0% · 5 MB · Downloading";
+        QTest::newRow("downloading, under a byte a second")
+            << "downloading" << Events { Progress { 0, 100, 0.4 } } << ""
+            << "" << 0LL << "0% · —/s · Downloading";
+        QTest::newRow("downloading, 29 %") << "downloading" << Events { Progress { 29, 100 } } << ""
+                                           << "" << 0LL << "29% · 29 bytes of 100 bytes · Downloading";
+        QTest::newRow("processing") << "processing" << Events {} << ""
+                                    << "" << 0LL << "Processing…";
+        QTest::newRow("processing, stage") << "processing" << Events {} << "Embedding thumbnail"
+                                           << "" << 0LL << "Embedding thumbnail";
+        QTest::newRow("paused at 42.7 %")
+            << "paused" << Events { Progress { 427, 1000 } } << ""
+            << "" << 0LL << "Paused at 42% — resume continues from the partial file";
+        QTest::newRow("completed playlist with a warning")
+            << "completed"
+            << Events { ProgressEvents::Item { 10, 10, "last" },
+                   ProgressEvents::FinalFile { "/media/Field recordings/10 last.m4a" } }
+            << ""
+            << "2 of 10 items failed" << 1'250'000'000LL
+            << "Done · 1.25 GB · 2 of 10 items failed · 10 last.m4a";
+        QTest::newRow("completed, nothing known") << "completed" << Events {} << ""
+                                                  << "" << 0LL << "Done";
+        QTest::newRow("failed with text") << "failed" << Events {} << ""
+                                          << "The video is private." << 0LL << "The video is private.";
+        QTest::newRow("failed without text") << "failed" << Events {} << ""
+                                             << "" << 0LL << "Failed";
+        QTest::newRow("cancelled") << "cancelled" << Events {} << ""
+                                   << "" << 0LL << "Cancelled";
+    }
+
+    void statusLines()
+    {
+        QFETCH(QString, status);
+        QFETCH(QList<ProgressEvent>, events);
+        QFETCH(QString, stage);
+        QFETCH(QString, error);
+        QFETCH(qint64, finalSize);
+        DownloadTask task(optionsFor(QStringLiteral("a")));
+        for (const ProgressEvent& event : events)
+            task.apply(event);
+        putInto(&task, status);
+        if (!stage.isEmpty())
+            task.setStage(stage);
+        if (!error.isEmpty())
+            task.setError(error);
+        if (finalSize > 0)
+            task.setFinalSize(finalSize);
+        QTEST(TaskRow::statusLine(task), "expected");
+    }
+
+    void controlsByStatus_data()
+    {
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QStringList>("buttons");
+        QTest::addColumn<QStringList>("menu");
+        const QStringList menu { "Move Up", "Move Down", "|", "Show Log", "Copy Link" };
+        const QStringList withFile { "Move Up", "Move Down", "|", "Show Log", "Show in Folder", "Copy Link" };
+        const QStringList tail { "Show log", "Remove from queue" };
+        QTest::newRow("queued") << "queued" << QStringList { "Pause", "Cancel" } + tail << menu;
+        QTest::newRow("downloading") << "downloading" << QStringList { "Pause", "Cancel" } + tail << menu;
+        QTest::newRow("processing") << "processing" << QStringList { "Pause", "Cancel" } + tail << menu;
+        QTest::newRow("paused") << "paused" << QStringList { "Resume", "Cancel" } + tail << menu;
+        QTest::newRow("completed with a file")
+            << "completed with file" << QStringList { "Show in Folder" } + tail << withFile;
+        QTest::newRow("completed without files") << "completed" << tail << menu;
+        QTest::newRow("failed") << "failed" << QStringList { "Retry" } + tail << menu;
+        QTest::newRow("cancelled") << "cancelled" << QStringList { "Retry" } + tail << menu;
+    }
+
+    void controlsByStatus()
+    {
+        QFETCH(QString, status);
+        QFETCH(QStringList, buttons);
+        QFETCH(QStringList, menu);
+        putInto(downloads->enqueue(optionsFor(QStringLiteral("a"))), status);
+        const QModelIndex row = view->model()->index(0, 0);
+        QCOMPARE(labels(row), buttons);
+        std::unique_ptr<QMenu> shown(view->contextMenu(row));
+        QCOMPARE(texts(shown->actions()), menu);
+    }
+
+    void emptyQueueShowsPlaceholderAndToolbar()
+    {
+        QTRY_VERIFY(view->findChild<Placeholder*>()->isVisible());
+        for (const char* name : { "Pause All", "Resume All", "Clear Finished" })
+            QVERIFY(gui->find<QPushButton>(QLatin1String(name))->isVisible());
+        downloads->enqueue(optionsFor(QStringLiteral("a")));
+        QVERIFY(view->list()->isVisible());
+    }
+
+    void reorderingAndRemovingFollowTheManager()
+    {
+        QAbstractItemModelTester tester(view->model());
+        for (const char* name : { "a", "b", "c" })
+            downloads->enqueue(optionsFor(QLatin1String(name)));
+        DownloadTask* c = downloads->tasks().at(2);
+        QListView* list = view->list();
+        list->setCurrentIndex(view->model()->index(2, 0));
+        std::unique_ptr<QMenu> menu(view->contextMenu(list->currentIndex()));
+        menu->actions().first()->trigger(); // Move Up
+        QCOMPARE(downloads->tasks().indexOf(c), 1);
+        QCOMPARE(view->model()->task(list->currentIndex()), c);
+
+        // The painted trash button of the first row removes that task.
+        list->scrollToTop();
+        const QRect rect = list->visualRect(view->model()->index(0, 0));
+        const QList<QRect> buttons = ButtonRowDelegate::buttonRects(rect, 4);
+        DownloadTask* a = downloads->tasks().first();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, buttons.last().center());
+        QTRY_VERIFY(!downloads->tasks().contains(a));
+        QCOMPARE(view->model()->rowCount(), 2);
+        QCOMPARE(view->model()->task(list->currentIndex()), c);
+    }
+
+    void menuKeyOpensTheCurrentRowsMenu()
+    {
+        downloads->enqueue(optionsFor(QStringLiteral("a")));
+        downloads->enqueue(optionsFor(QStringLiteral("b")));
+        QListView* list = view->list();
+        list->setFocus();
+        list->setCurrentIndex(view->model()->index(1, 0));
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, list->rect().center());
+        QCoreApplication::sendEvent(list, &menuKey);
+        QMenu* menu = nullptr;
+        QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())));
+        QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Return); // Move Up
+        QTRY_COMPARE(downloads->tasks().first()->options().title, QStringLiteral("b"));
+    }
+
+    void rowsChangeAtMostOncePerRefresh()
+    {
+        for (const char* name : { "a", "b", "c" })
+            downloads->enqueue(optionsFor(QLatin1String(name)));
+        QSignalSpy changed(view->model(), &QAbstractItemModel::dataChanged);
+        DownloadTask* b = downloads->tasks().at(1);
+        for (int i = 1; i <= 200; ++i)
+            b->apply(Progress { i * 1000, 200'000, 1e6, 10 });
+        QVERIFY(changed.wait());
+        QTest::qWait(2 * TaskListModel::refreshMs); // a second report would come within this
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(changed.first().at(0).toModelIndex().row(), 1);
+        QCOMPARE(changed.first().at(1).toModelIndex().row(), 1);
+    }
+
+    void logSheet()
+    {
+        DownloadTask* task = downloads->enqueue(optionsFor(QStringLiteral("a")));
+        std::unique_ptr<QMenu> menu(view->contextMenu(view->model()->index(0, 0)));
+        menu->actions().at(3)->trigger(); // Show Log
+        QCOMPARE(view->logTask(), task->id());
+        LogView* sheet = view->logView();
+        QTRY_VERIFY(sheet->text().contains(QStringLiteral("Queued: https://videos.example/watch/a")));
+        gui->find<QPushButton>(QStringLiteral("Copy"), sheet)->click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), sheet->text());
+        QTest::keyClick(sheet, Qt::Key_Escape);
+        QTRY_VERIFY(!view->logTask());
+
+        view->showLog(QUuid::createUuid()); // an entry that never ran
+        QTRY_COMPARE(view->logView()->text(), QStringLiteral("No log yet."));
+        auto* text = view->logView()->findChild<QPlainTextEdit*>();
+        text->setFocus();
+        QTest::keyClick(text, Qt::Key_Return); // Done is the default button
+        QTRY_VERIFY(!view->logTask());
+    }
+
+    void hugeLogShowsItsEndFromAWholeLine()
+    {
+        const QUuid id = QUuid::createUuid();
+        QByteArray log;
+        for (int n = 0; log.size() <= LogView::shownLimit + 1000; ++n)
+            log += "[2026-12-07T01:00:00Z] line " + QByteArray::number(n) + '\n';
+        QVERIFY(TestSupport::writeFile(LogManager::shared().taskLogPath(id), log));
+        view->showLog(id);
+        QTRY_VERIFY(!view->logView()->text().isEmpty());
+        const QString shown = view->logView()->text();
+        QVERIFY(shown.size() <= LogView::shownLimit);
+        QVERIFY(shown.startsWith(QStringLiteral("[2026-12-07T01:00:00Z] line ")));
+        QVERIFY(log.endsWith(shown.toUtf8()));
+        const QList<QLabel*> labels = view->logView()->findChildren<QLabel*>();
+        QVERIFY(std::any_of(labels.cbegin(), labels.cend(), [](const QLabel* label) {
+            return label->isVisible() && label->text().startsWith(QStringLiteral("The log file holds more"));
+        }));
+        view->logView()->close();
+    }
+};
+
+QTEST_MAIN(TestQueueView)
+#include "tst_queueview.moc"
