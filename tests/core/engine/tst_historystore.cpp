@@ -124,6 +124,32 @@ private slots:
         QCOMPARE(store.items().at(1).id, second.id());
     }
 
+    void entriesReadInTheBackgroundAreAnnounced_data()
+    {
+        QTest::addColumn<bool>("askedFirst");
+        QTest::newRow("nobody asked") << false;
+        QTest::newRow("items() asked before the read ended") << true;
+    }
+
+    void entriesReadInTheBackgroundAreAnnounced()
+    {
+        QFETCH(bool, askedFirst);
+        {
+            HistoryStore writer;
+            DownloadTask task(options("https://example.com/a"));
+            task.setStatus(TaskStatus::completed);
+            writer.record(&task);
+        }
+        HistoryStore store;
+        QSignalSpy changed(&store, &HistoryStore::itemsChanged);
+        if (askedFirst)
+            QCOMPARE(store.items().size(), 1);
+        // A view that waits for the signal must get it either way.
+        QVERIFY(changed.wait(10'000) || changed.size() == 1);
+        QVERIFY(store.isLoaded());
+        QCOMPARE(store.items().size(), 1);
+    }
+
     void removeAndClearDeleteLogsButNotMedia()
     {
         QTemporaryDir media;
