@@ -107,6 +107,15 @@ QMenu* QueueView::contextMenu(const QModelIndex& index)
                 action(task.data());
         });
     };
+    // The row's own buttons first: painted buttons are out of reach of the
+    // keyboard and screen readers, the menu (menu key) is not.
+    for (const QVariant& value : index.data(TaskListModel::ActionsRole).toList()) {
+        const auto action = TaskRow::Action(value.toInt());
+        if (action != TaskRow::Action::showLog && action != TaskRow::Action::showInFolder)
+            add(TaskRow::label(action), [this, action](DownloadTask* t) { trigger(t, action); });
+    }
+    if (!menu->isEmpty())
+        menu->addSeparator();
     add(tr("Move Up"), [downloads](DownloadTask* t) { downloads->moveUp(t); });
     add(tr("Move Down"), [downloads](DownloadTask* t) { downloads->moveDown(t); });
     menu->addSeparator();
