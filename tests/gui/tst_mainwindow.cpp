@@ -1,5 +1,6 @@
 // The main window as a user meets it: sidebar and badge, drops, toasts.
 #include "AppState.h"
+#include "DependencyManager.h"
 #include "DownloadManager.h"
 #include "DownloadTask.h"
 #include "GuiFixture.h"
@@ -92,6 +93,7 @@ private slots:
         data->setUrls({ QUrl::fromLocalFile(QStringLiteral("/tmp/clip.mp4")) });
         dragAndDrop(gui.window().centralWidget(), data.get(), gui.window());
         QCOMPARE(gui.state().toast(), QStringLiteral("No valid link found."));
+        QTRY_VERIFY(!gui.state().deps()->busy()); // the failing set-up ends before the window goes
     }
 
     void toastStaysItsTimeAndANewerTextGetsItsOwn()

@@ -40,8 +40,13 @@ void GuiFixture::resetData(bool standIns)
     SettingsStore::set(QStringLiteral("autoUpdateTools"), false);
     SettingsStore::set(
         QStringLiteral("downloadFolder"), QString(QDir::homePath() + QStringLiteral("/Downloads")));
-    if (!standIns)
+    if (!standIns) {
+        // Set-up must never reach the real release hosts from a test: without
+        // a mirror of the test's own, it meets a closed local port.
+        if (qEnvironmentVariableIsEmpty("KLIPWELL_TOOL_MIRROR"))
+            qputenv("KLIPWELL_TOOL_MIRROR", "http://127.0.0.1:9");
         return;
+    }
     const QString error = FakeTools::install();
     if (!error.isEmpty())
         qWarning("stand-ins not installed: %s", qPrintable(error));
