@@ -3,8 +3,9 @@
 #include "FuzzSupport.h"
 #include "LinkRules.h"
 
-#include <QElapsedTimer>
 #include <QHash>
+
+#include <ctime>
 
 namespace {
 
@@ -29,6 +30,15 @@ void checkLinks(const QString& text)
     }
 }
 
+// Processor time of this thread: unlike the wall clock, it does not grow
+// when other work on a busy machine takes the core away.
+double cpuSeconds()
+{
+    timespec now {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -48,10 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         large.reserve(1024 * 1024 + text.size());
         while (large.size() < 1024 * 1024)
             large += text;
-        QElapsedTimer timer;
-        timer.start();
+        const double start = cpuSeconds();
         extractURLs(large);
-        FUZZ_CHECK(timer.elapsed() < 2000);
+        FUZZ_CHECK(cpuSeconds() - start < 2.0);
     }
     return 0;
 }
