@@ -21,6 +21,11 @@ KLIPWELL_TEST_PACKAGES=(
   desktop-file-utils appstream xdg-utils dpkg-dev file
 )
 
+# The fuzz targets are built with clang and its libFuzzer runtime.
+KLIPWELL_FUZZ_PACKAGES=(
+  clang libclang-rt-14-dev
+)
+
 klipwell_as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }

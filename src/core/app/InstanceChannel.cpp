@@ -1,32 +1,22 @@
 #include "InstanceChannel.h"
 
 #include "AppPaths.h"
+#include "HandOffMessage.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
-#include <QtEndian>
 
 #include <functional>
 
 #include <unistd.h>
 
-// A message is the magic line, a 32-bit big-endian argument count, then each
-// argument as a 32-bit big-endian byte length and its UTF-8 bytes. The
-// receiver answers one byte once it has taken the whole message.
+// The receiver answers one byte once it has taken the whole message.
 namespace {
 
-const QByteArray magic = QByteArrayLiteral("KLIPWELL-ARGS-1\n");
 constexpr char receipt = '\x06';
-
-void appendNumber(QByteArray& out, quint32 value)
-{
-    char bytes[4];
-    qToBigEndian(value, bytes);
-    out.append(bytes, 4);
-}
 
 // Reads one client's message as it arrives; anything malformed, too large or
 // too slow ends the connection without delivering anything.
@@ -46,13 +36,12 @@ public:
     }
 
 private:
-    enum class Step { more, done, bad };
+    using Step = HandOffMessage::Decoder::Step;
 
     void read()
     {
         while (m_socket->bytesAvailable() > 0) {
-            m_buffer += m_socket->read(64 * 1024);
-            const Step step = advance();
+            const Step step = m_decoder.feed(m_socket->read(64 * 1024));
             if (step == Step::bad) {
                 reject();
                 return;
@@ -64,48 +53,13 @@ private:
         }
     }
 
-    Step advance()
-    {
-        if (!m_magicSeen) {
-            if (m_buffer.size() < magic.size())
-                return magic.startsWith(m_buffer) ? Step::more : Step::bad;
-            if (!m_buffer.startsWith(magic))
-                return Step::bad;
-            m_buffer.remove(0, magic.size());
-            m_magicSeen = true;
-        }
-        if (m_expected < 0) {
-            if (m_buffer.size() < 4)
-                return Step::more;
-            const quint32 count = qFromBigEndian<quint32>(m_buffer.constData());
-            if (count > quint32(InstanceChannel::maxArguments))
-                return Step::bad;
-            m_expected = int(count);
-            m_buffer.remove(0, 4);
-        }
-        while (m_arguments.size() < m_expected) {
-            if (m_buffer.size() < 4)
-                return Step::more;
-            const quint32 length = qFromBigEndian<quint32>(m_buffer.constData());
-            if (length > quint32(InstanceChannel::maxArgumentBytes)
-                || m_total + length > quint64(InstanceChannel::maxMessageBytes))
-                return Step::bad;
-            if (m_buffer.size() < 4 + qsizetype(length))
-                return Step::more;
-            m_total += length;
-            m_arguments.append(QString::fromUtf8(m_buffer.constData() + 4, length));
-            m_buffer.remove(0, 4 + length);
-        }
-        return m_buffer.isEmpty() ? Step::done : Step::bad;
-    }
-
     void finish()
     {
         m_deadline.stop();
         m_socket->write(&receipt, 1);
         m_socket->flush();
         m_socket->disconnectFromServer();
-        m_deliver(m_arguments);
+        m_deliver(m_decoder.arguments());
         deleteLater();
     }
 
@@ -119,11 +73,7 @@ private:
     QLocalSocket* m_socket;
     std::function<void(const QStringList&)> m_deliver;
     QTimer m_deadline;
-    QByteArray m_buffer;
-    QStringList m_arguments;
-    int m_expected = -1;
-    quint64 m_total = 0;
-    bool m_magicSeen = false;
+    HandOffMessage::Decoder m_decoder;
 };
 
 } // namespace
@@ -147,14 +97,7 @@ bool InstanceChannel::sendToRunningInstance(const QStringList& arguments, int ti
     socket.connectToServer(serverName());
     if (!socket.waitForConnected(timeoutMs))
         return false;
-    QByteArray message = magic;
-    appendNumber(message, quint32(arguments.size()));
-    for (const QString& argument : arguments) {
-        const QByteArray bytes = argument.toUtf8();
-        appendNumber(message, quint32(bytes.size()));
-        message += bytes;
-    }
-    socket.write(message);
+    socket.write(HandOffMessage::encode(arguments));
     while (socket.bytesToWrite() > 0) {
         if (!socket.waitForBytesWritten(timeoutMs))
             return false;

@@ -13,9 +13,6 @@ class InstanceChannel : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr qint64 maxArgumentBytes = 1024 * 1024;
-    static constexpr qint64 maxMessageBytes = 4 * 1024 * 1024;
-    static constexpr int maxArguments = 1024;
     static constexpr int maxConnections = 16;
     static constexpr int connectionTimeoutMs = 10000;
 

@@ -6,6 +6,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -13,6 +14,16 @@ namespace {
 constexpr double progressCap = 0.995;
 // A merged video+audio download gives the video stream this share of an item.
 constexpr double firstStreamShare = 0.9;
+
+// Byte counts come from the child's output, so their sums saturate instead
+// of overflowing.
+qint64 addBytes(qint64 a, qint64 b)
+{
+    qint64 sum = 0;
+    if (!__builtin_add_overflow(a, b, &sum))
+        return sum;
+    return b > 0 ? std::numeric_limits<qint64>::max() : std::numeric_limits<qint64>::min();
+}
 
 QString stageForPostprocessor(const QString& name)
 {
@@ -143,7 +154,7 @@ void DownloadTask::applyProgress(const ProgressEvents::Progress& event)
     // A new file name means yt-dlp moved on to the next stream of this item.
     if (event.filename != m_lastStreamFile) {
         if (!m_lastStreamFile.isEmpty()) {
-            m_finishedStreamBytes += m_lastTotal;
+            m_finishedStreamBytes = addBytes(m_finishedStreamBytes, m_lastTotal);
             ++m_streamIndex;
         }
         m_lastStreamFile = event.filename;
@@ -152,11 +163,11 @@ void DownloadTask::applyProgress(const ProgressEvents::Progress& event)
 
     setSpeed(event.speed);
     setEta(event.eta);
-    setCurrentBytes(m_finishedStreamBytes + event.downloaded);
+    setCurrentBytes(addBytes(m_finishedStreamBytes, event.downloaded));
 
     double fraction = 0;
     if (event.total) {
-        setTotalBytes(m_finishedStreamBytes + *event.total);
+        setTotalBytes(addBytes(m_finishedStreamBytes, *event.total));
         if (*event.total >= 1)
             fraction = std::min(double(event.downloaded) / double(*event.total), 1.0);
     } else {
@@ -204,7 +215,7 @@ void DownloadTask::applyItem(const ProgressEvents::Item& event)
     // The items before this one count as done. The cap keeps a bogus index
     // beyond the count (or a very long playlist) from showing a finished bar
     // before the run has succeeded.
-    const double done = std::min(double(event.index - 1) / count, progressCap);
+    const double done = std::min((double(event.index) - 1) / count, progressCap);
     setProgress(std::max(m_progress, done));
 }
 

@@ -12,7 +12,8 @@ std::optional<QDateTime> fromString(const QString& text)
     const QDateTime date = QDateTime::fromString(text, Qt::ISODate);
     if (!date.isValid())
         return std::nullopt;
-    return date.toUTC();
+    // Files hold whole seconds; a fraction (a hand edit) would not survive the next save.
+    return QDateTime::fromSecsSinceEpoch(date.toSecsSinceEpoch(), Qt::UTC);
 }
 
 QDateTime now()

@@ -54,11 +54,23 @@ std::optional<QString> memberPath(const QString& root, const QString& name)
     return isInside(root, path) ? std::optional(path) : std::nullopt;
 }
 
-// A symbolic link is resolved against the folder that will hold it.
+// A symbolic link is resolved against the folder that will hold it. Its
+// target may climb with ".." only at its start: after a name, ".." would
+// depend on whether that name is (or a later entry makes it) a link itself,
+// which can lead out even though every link looked inside on its own.
 bool symlinkStaysInside(const QString& root, const QString& linkPath, const QString& target)
 {
     if (target.isEmpty())
         return false;
+    bool descended = false;
+    for (const QString& part : target.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (part == QLatin1String("..")) {
+            if (descended)
+                return false;
+        } else if (part != QLatin1String(".")) {
+            descended = true;
+        }
+    }
     const QString resolved = target.startsWith(QLatin1Char('/'))
         ? QDir::cleanPath(target)
         : QDir::cleanPath(QFileInfo(linkPath).path() + QLatin1Char('/') + target);
@@ -124,7 +136,8 @@ std::optional<QString> extract(const QString& archivePath, const QString& destin
         if (const char* hardlink = archive_entry_hardlink(entry)) {
             const QString linkName = utf8OrLocal(archive_entry_hardlink_utf8(entry), hardlink);
             const std::optional<QString> linkPath = memberPath(root, linkName);
-            if (!linkPath)
+            // A second name for a link would resolve its target from another folder.
+            if (!linkPath || QFileInfo(*linkPath).isSymLink())
                 return refusal(name);
             archive_entry_update_hardlink_utf8(entry, linkPath->toUtf8().constData());
         } else {

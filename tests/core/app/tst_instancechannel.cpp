@@ -118,6 +118,7 @@ private slots:
                 + number(1000 * 1000) + QByteArray(1000 * 1000, 'c') + number(1000 * 1000)
                 + QByteArray(1000 * 1000, 'd') + number(1000 * 1000) + QByteArray(1000 * 1000, 'e');
         QTest::newRow("trailing bytes") << magic + number(1) + number(1) + "x" + "junk";
+        QTest::newRow("argument that is no UTF-8") << magic + number(1) + number(2) + "\xff\xfe";
     }
 
     void hostileClientsAreCutOff()

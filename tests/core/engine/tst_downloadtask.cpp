@@ -3,6 +3,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <limits>
+
 using Events = QList<ProgressEvent>;
 
 namespace {
@@ -90,6 +92,14 @@ private slots:
         QTest::newRow("item beyond the count stays below the cap")
             << "" << false << Events { item(9, 4) } << 0.995 << "" << TaskStatus::queued << qint64(0)
             << qint64(-1);
+        QTest::newRow("byte counts near the 64-bit limit saturate")
+            << "a+b" << false
+            << Events { progress(9223372036854774784LL, 9223372036854774784LL, "v"), progress(52506346, 52506346, "a") }
+            << 0.995 << "Downloading stream 2/2" << TaskStatus::downloading
+            << std::numeric_limits<qint64>::max() << std::numeric_limits<qint64>::max();
+        QTest::newRow("lowest item index")
+            << "" << false << Events { item(std::numeric_limits<int>::min(), 1) } << 0.0 << "" << TaskStatus::queued
+            << qint64(0) << qint64(-1);
         QTest::newRow("postprocess finished keeps the stage")
             << "" << false << Events { progress(10, 10), postprocess("Merger", "finished") } << 0.995
             << "Downloading" << TaskStatus::processing << qint64(10) << qint64(10);

@@ -4,6 +4,7 @@
 
 #include <QCoroTask>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -71,6 +72,18 @@ private slots:
         QTest::newRow("hard link pointing out")
             << Format::tarXz << QList<Entry> { TestArchive::hardlink("h", "../evil") } << false
             << QStringList {};
+        QTest::newRow("symlink climbing through another link")
+            << Format::tarXz
+            << QList<Entry> { TestArchive::symlink("deep/l", ".."), TestArchive::symlink("deep/a", "l/..") }
+            << false << QStringList {};
+        QTest::newRow("later link turns an earlier target outward")
+            << Format::tarXz
+            << QList<Entry> { TestArchive::symlink("q", "r/.."), TestArchive::symlink("r", ".") } << false
+            << QStringList {};
+        QTest::newRow("hard link to a symlink in a shallower folder")
+            << Format::tarXz
+            << QList<Entry> { TestArchive::symlink("a/b/s", "../.."), TestArchive::hardlink("h", "a/b/s") }
+            << false << QStringList {};
     }
 
     void extraction()
@@ -104,6 +117,15 @@ private slots:
         QCOMPARE(QDir(root.filePath("work")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
             QStringList({ "download.zip", "evil", "x" }));
         QCOMPARE(readFile(evil), QByteArray("outside"));
+        // No link left behind leads out.
+        const QString inside = QFileInfo(x).canonicalFilePath();
+        QDirIterator links(x, QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        while (links.hasNext()) {
+            const QFileInfo link(links.next());
+            const QString target = link.canonicalFilePath();
+            if (link.isSymLink() && !target.isEmpty())
+                QVERIFY2(target == inside || target.startsWith(inside + '/'), qPrintable(link.filePath()));
+        }
         QVERIFY(!QFileInfo::exists(QStringLiteral("/etc/evil")));
     }
 

@@ -35,7 +35,7 @@ private slots:
         QCOMPARE(entry.value("installedAt").toString(), QStringLiteral("2025-01-20T09:30:05Z"));
     }
 
-    void unreadableFilesGiveAnEmptyManifest_data()
+    void handEditedFilesReadBackAfterASave_data()
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("keys");
@@ -48,16 +48,22 @@ private slots:
         QTest::newRow("bad date") << QByteArray(
             R"({"Deno": {"version": "2", "installedAt": "soon", "source": "x"}})")
                                   << QStringList();
+        QTest::newRow("date with a fraction of a second") << QByteArray(
+            R"({"yt-dlp": {"version": "1", "installedAt": "2024-03-01T10:00:00.5Z", "source": "y"}})")
+                                                          << QStringList { "yt-dlp" };
     }
 
-    void unreadableFilesGiveAnEmptyManifest()
+    void handEditedFilesReadBackAfterASave()
     {
         QFETCH(QByteArray, content);
         QFETCH(QStringList, keys);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("manifest.json"));
         QVERIFY(TestSupport::writeFile(path, content));
-        QCOMPARE(ToolManifest::load(path).keys(), keys);
+        const QMap<QString, ManifestEntry> manifest = ToolManifest::load(path);
+        QCOMPARE(manifest.keys(), keys);
+        QVERIFY(ToolManifest::save(manifest, path));
+        QCOMPARE(ToolManifest::load(path), manifest);
     }
 
     void missingFileGivesAnEmptyManifest()
