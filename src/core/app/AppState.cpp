@@ -7,10 +7,12 @@
 #include "HistoryStore.h"
 #include "InstanceChannel.h"
 #include "LinkRules.h"
+#include "LogManager.h"
 #include "NotificationManager.h"
 #include "ObservableField.h"
 #include "PlaylistManager.h"
 #include "SettingsStore.h"
+#include "StartupRecord.h"
 #include "YTDLPManager.h"
 
 #include <QDir>
@@ -182,9 +184,22 @@ QCoro::Task<bool> AppState::setUp()
 QCoro::Task<> AppState::launch()
 {
     QPointer<AppState> self(this);
+    // The tools are the files the last successful check saw: work can start
+    // at once while the full check runs behind the working screens.
+    const bool warm = StartupRecord::stillHolds();
+    if (warm) {
+        setSetupDone(true);
+        m_downloads->setStarted(true);
+    }
     auto setup = setUp();
     const bool ready = co_await std::move(setup);
-    if (ready && self)
+    if (!self)
+        co_return;
+    if (warm && !ready)
+        LogManager::shared().append(
+            QStringLiteral("The start-up check behind the working screens found a problem; showing the set-up screen."),
+            LogManager::shared().appLogPath());
+    if (ready)
         m_deps->autoUpdateIfDue(); // runs on by itself; nobody waits for it
 }
 

@@ -13,6 +13,7 @@
 #include "PublishedChecksum.h"
 #include "ReleaseTag.h"
 #include "SettingsStore.h"
+#include "StartupRecord.h"
 #include "SystemInfo.h"
 #include "ToolFiles.h"
 #include "ToolManifest.h"
@@ -36,6 +37,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #ifdef Q_OS_MACOS
 #include <sys/xattr.h>
@@ -376,9 +378,15 @@ QCoro::Task<> DependencyManager::bootstrap()
     setPhase(Phase::checking);
     setCurrent(QStringLiteral("Checking installed tools…"));
     QList<Tool> missing;
-    for (Tool tool : installableTools()) {
-        auto probing = validate(tool);
-        const std::optional<QString> version = co_await std::move(probing);
+    const QList<Tool> tools = installableTools();
+    // Every probe starts now and they run side by side; their results are
+    // taken in the tools' order.
+    std::vector<QCoro::Task<std::optional<QString>>> probes;
+    for (Tool tool : tools)
+        probes.push_back(validate(tool));
+    for (size_t i = 0; i < probes.size(); ++i) {
+        const Tool tool = tools.at(qsizetype(i));
+        const std::optional<QString> version = co_await std::move(probes[i]);
         if (!self)
             co_return;
         if (version) {
@@ -410,7 +418,9 @@ QCoro::Task<> DependencyManager::installAndVerify(QList<Tool> tools, bool quietP
 QCoro::Task<> DependencyManager::finishVerification()
 {
     QPointer<DependencyManager> self(this);
+    // The challenge-solver check and the smoke test run side by side.
     auto checking = EJSManager::status();
+    auto testing = YTDLPManager::smokeTest();
     const CheckResult ejs = co_await std::move(checking);
     if (!self)
         co_return;
@@ -421,7 +431,6 @@ QCoro::Task<> DependencyManager::finishVerification()
         setState(Tool::ejs, { ComponentStatuses::Failed { ejs.second }, 1.0, std::nullopt, std::nullopt });
 
     setCurrent(QStringLiteral("Running smoke tests…"));
-    auto testing = YTDLPManager::smokeTest();
     const CheckResult smoke = co_await std::move(testing);
     if (!self)
         co_return;
@@ -431,6 +440,12 @@ QCoro::Task<> DependencyManager::finishVerification()
 
     const QList<Tool> tools = allTools();
     const bool ready = std::all_of(tools.begin(), tools.end(), [this](Tool t) { return isInstalled(t); });
+    // The next start may open the working screens at once only after a
+    // check that found everything ready.
+    if (ready)
+        StartupRecord::save();
+    else
+        StartupRecord::clear();
     setPhase(ready ? Phase::ready : Phase::failed);
     setCurrent(ready ? QStringLiteral("All tools ready") : QStringLiteral("Some tools need attention"));
     log(QStringLiteral("Dependency verification: ready=")

@@ -11,6 +11,7 @@
 #include "FormatManager.h"
 #include "InstanceChannel.h"
 #include "SettingsStore.h"
+#include "Tool.h"
 #include "TestSupport.h"
 
 #include <QCoreApplication>
@@ -73,6 +74,45 @@ private slots:
         const auto state = makeState(true);
         QVERIFY(state->setupDone());
         QVERIFY(state->downloads()->started());
+    }
+
+    void secondStartOpensAtOnceWhileTheToolsStayTheSame_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("atOnce");
+        QTest::addColumn<bool>("endsReady");
+        QTest::newRow("unchanged") << "" << true << true;
+        QTest::newRow("yt-dlp replaced") << "replace" << false << true;
+        QTest::newRow("ffprobe deleted") << "delete" << false << false;
+        QTest::newRow("yt-dlp no longer runs") << "chmod" << true << false;
+    }
+
+    void secondStartOpensAtOnceWhileTheToolsStayTheSame()
+    {
+        QFETCH(QString, change);
+        QFETCH(bool, atOnce);
+        QFETCH(bool, endsReady);
+        QVERIFY(makeState(true)->setupDone());
+        // A missing tool must not be fetched from the internet.
+        qputenv("KLIPWELL_TOOL_MIRROR", "http://127.0.0.1:9");
+        QFile ytdlp(toolPath(Tool::ytdlp));
+        if (change == "replace") {
+            QVERIFY(ytdlp.open(QIODevice::Append));
+            ytdlp.write("\n# another build\n");
+            ytdlp.close();
+        } else if (change == "delete") {
+            QVERIFY(QFile::remove(toolPath(Tool::ffprobe)));
+        } else if (change == "chmod") {
+            QVERIFY(ytdlp.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+        }
+
+        AppState state(&m_pasteboard);
+        auto launching = state.launch();
+        QCOMPARE(state.setupDone(), atOnce);
+        QCoro::waitFor(std::move(launching));
+        qunsetenv("KLIPWELL_TOOL_MIRROR");
+        QCOMPARE(state.setupDone(), endsReady);
+        QCOMPARE(state.deps()->phase(), endsReady ? Phase::ready : Phase::failed);
     }
 
     void fetchBeforeSetupDoesNothing()
