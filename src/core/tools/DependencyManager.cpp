@@ -145,6 +145,8 @@ QCoro::Task<> DependencyManager::install(QList<Tool> tools, bool quietPhase)
         }
         setState(tool, kept);
     }
+    m_archives.clear();
+    m_archiveDir.reset();
     if (!quietPhase) {
         bool allInstalled = true;
         for (Tool tool : installableTools())
@@ -188,31 +190,17 @@ QCoro::Task<std::variant<InstalledTool, ToolError>> DependencyManager::installFr
     const ToolError gone = ToolErrors::file(QStringLiteral("The tool manager was closed."));
     const Tool tool = spec.tool;
     const QString name = fileName(tool);
-    const QString download = QDir(workDir).filePath(spec.isArchive ? QStringLiteral("download.zip") : name);
 
     setStatus(tool,
         ComponentStatuses::Working { QStringLiteral("Downloading ") + url.host() + QStringLiteral("…") });
-    auto checksumming = publishedChecksum(url);
-    const std::optional<QByteArray> expected = co_await std::move(checksumming);
+    auto fetching = spec.isArchive ? fetchArchive(tool, url) : fetch(tool, url, QDir(workDir).filePath(name));
+    const std::variant<Fetched, ToolError> fetched = co_await std::move(fetching);
     if (!self)
         co_return gone;
-    FileDownloader downloader(m_stallTimeout);
-    downloader.setHashing(expected.has_value());
-    auto onProgress = [self, tool](double fraction) {
-        if (self)
-            self->setProgress(tool, fraction * 0.9);
-    };
-    auto downloading = downloader.download(url, download, onProgress);
-    const std::optional<ToolError> downloadError = co_await std::move(downloading);
-    if (!self)
-        co_return gone;
-    if (downloadError)
-        co_return *downloadError;
-    // Nothing of a download that is not what its publisher released is unpacked, run or kept.
-    if (expected && downloader.sha256() != *expected) {
-        QFile::remove(download);
-        co_return ToolErrors::checksumMismatch(tool);
-    }
+    if (const auto* error = std::get_if<ToolError>(&fetched))
+        co_return *error;
+    const QString download = std::get<Fetched>(fetched).path;
+    const bool verified = std::get<Fetched>(fetched).verified;
 
     QString candidate = download;
     if (spec.isArchive) {
@@ -270,10 +258,59 @@ QCoro::Task<std::variant<InstalledTool, ToolError>> DependencyManager::installFr
 
     if (const std::optional<ToolError> moveError = ToolFiles::moveIntoPlace(candidate, toolPath(tool)))
         co_return *moveError;
-    if (!expected)
+    if (!verified)
         log(QStringLiteral("no published checksum for ") + url.fileName()
             + QStringLiteral("; installed unverified"));
-    co_return InstalledTool { *version, url.toString(QUrl::FullyEncoded), expected.has_value() };
+    co_return InstalledTool { *version, url.toString(QUrl::FullyEncoded), verified };
+}
+
+QCoro::Task<std::variant<DependencyManager::Fetched, ToolError>> DependencyManager::fetch(
+    Tool tool, QUrl url, QString target)
+{
+    QPointer<DependencyManager> self(this);
+    const ToolError gone = ToolErrors::file(QStringLiteral("The tool manager was closed."));
+    auto checksumming = publishedChecksum(url);
+    const std::optional<QByteArray> expected = co_await std::move(checksumming);
+    if (!self)
+        co_return gone;
+    FileDownloader downloader(m_stallTimeout);
+    downloader.setHashing(expected.has_value());
+    auto onProgress = [self, tool](double fraction) {
+        if (self)
+            self->setProgress(tool, fraction * 0.9);
+    };
+    auto downloading = downloader.download(url, target, onProgress);
+    const std::optional<ToolError> downloadError = co_await std::move(downloading);
+    if (!self)
+        co_return gone;
+    if (downloadError)
+        co_return *downloadError;
+    // Nothing of a download that is not what its publisher released is unpacked, run or kept.
+    if (expected && downloader.sha256() != *expected) {
+        QFile::remove(target);
+        co_return ToolErrors::checksumMismatch(tool);
+    }
+    co_return Fetched { target, expected.has_value() };
+}
+
+QCoro::Task<std::variant<DependencyManager::Fetched, ToolError>> DependencyManager::fetchArchive(Tool tool, QUrl url)
+{
+    const QString key = url.toString(QUrl::FullyEncoded);
+    if (const auto earlier = m_archives.constFind(key); earlier != m_archives.cend()) {
+        if (const auto* error = std::get_if<ToolError>(&*earlier))
+            co_return ToolErrors::isChecksumMismatch(*error) ? ToolErrors::checksumMismatch(tool) : *error;
+        setProgress(tool, 0.9);
+        co_return *earlier;
+    }
+    if (!m_archiveDir)
+        m_archiveDir = std::make_unique<QTemporaryDir>(QDir(QDir::tempPath()).filePath(QStringLiteral("kw-archives-XXXXXX")));
+    QPointer<DependencyManager> self(this);
+    const QString target = m_archiveDir->filePath(QString::number(m_archives.size()) + QStringLiteral(".archive"));
+    auto fetching = fetch(tool, url, target);
+    std::variant<Fetched, ToolError> fetched = co_await std::move(fetching);
+    if (self)
+        m_archives.insert(key, fetched);
+    co_return fetched;
 }
 
 QCoro::Task<std::optional<QByteArray>> DependencyManager::publishedChecksum(QUrl download)

@@ -12,11 +12,14 @@
 #include <QDateTime>
 #include <QList>
 #include <QMap>
+#include <QHash>
 #include <QObject>
+#include <QTemporaryDir>
 #include <QString>
 #include <QUrl>
 
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <variant>
 
@@ -142,6 +145,17 @@ private:
     // One source: download, unpack, validate, move into place. Gives the version.
     QCoro::Task<std::variant<InstalledTool, ToolError>> installFrom(
         ToolSpec spec, QUrl url, QString workDir, bool replacing);
+    // A downloaded file that matched its published checksum, when one exists.
+    struct Fetched {
+        QString path;
+        bool verified = false;
+    };
+    // Downloads url to target, checking it against its published checksum.
+    QCoro::Task<std::variant<Fetched, ToolError>> fetch(Tool tool, QUrl url, QString target);
+    // An archive several tools come from (ffmpeg and ffprobe) is fetched once
+    // per install run; the second tool unpacks the same file or meets the
+    // same failure.
+    QCoro::Task<std::variant<Fetched, ToolError>> fetchArchive(Tool tool, QUrl url);
 
     Phase m_phase = Phase::checking;
     ComponentStates m_states;
@@ -154,4 +168,7 @@ private:
     std::chrono::milliseconds m_stallTimeout = std::chrono::seconds(60);
     QNetworkAccessManager* m_network = nullptr; // created on first use
     QDateTime m_lastFailureCheck; // of updateAfterFailedDownload
+    // The archives of the install run in progress, by address.
+    std::unique_ptr<QTemporaryDir> m_archiveDir;
+    QHash<QString, std::variant<Fetched, ToolError>> m_archives;
 };
