@@ -2,6 +2,7 @@
 // go (time and bytes written), loading a queue of 1,000 and a history of
 // 10,000 entries, and progress events applied per second with an observer.
 #include "AppPaths.h"
+#include "BenchData.h"
 #include "DownloadManager.h"
 #include "DownloadTask.h"
 #include "HistoryStore.h"
@@ -34,21 +35,6 @@ qint64 bytesWritten()
     return -1;
 }
 
-DownloadOptions sampleOptions(int n)
-{
-    DownloadOptions o;
-    o.url = QStringLiteral("https://www.example.com/watch?v=%1").arg(n, 11, 10, QLatin1Char('0'));
-    o.title = QStringLiteral("A fairly ordinary video title number %1").arg(n);
-    o.uploader = QStringLiteral("Some Channel");
-    o.thumbnail = QStringLiteral("https://i.example.com/vi/%1/hqdefault.jpg").arg(n);
-    o.formatSelector = QStringLiteral("bv*[height<=1080]+ba/b[height<=1080]");
-    o.container = QStringLiteral("mp4");
-    o.folder = QStringLiteral("/home/user/Downloads");
-    o.outputTemplate = QStringLiteral("%(title)s [%(id)s].%(ext)s");
-    o.presetName = QStringLiteral("1080p");
-    return o;
-}
-
 void enqueueThousand()
 {
     HistoryStore history;
@@ -58,7 +44,7 @@ void enqueueThousand()
     QElapsedTimer timer;
     timer.start();
     for (int i = 0; i < 1000; ++i)
-        manager.enqueue(sampleOptions(i));
+        manager.enqueue(BenchData::sampleOptions(i));
     const qint64 enqueueMs = timer.elapsed();
     QCoreApplication::processEvents(); // the one coalesced save
     const qint64 totalMs = timer.elapsed();
@@ -81,32 +67,18 @@ void loadQueueAndHistory()
             static_cast<long long>(timer.elapsed()));
     }
 
-    QJsonArray entries;
-    for (int i = 0; i < 10'000; ++i) {
-        HistoryItem item;
-        item.id = QUuid::createUuid();
-        item.options = sampleOptions(i);
-        item.title = item.options.title;
-        item.thumbnail = item.options.thumbnail;
-        item.date = QDateTime::currentDateTimeUtc();
-        item.filePath = item.options.folder + QStringLiteral("/") + item.title + QStringLiteral(".mp4");
-        item.folder = item.options.folder;
-        item.sourceURL = item.options.url;
-        item.size = 123'456'789;
-        entries.append(toJson(item));
-    }
-    JsonArrayFile::write(HistoryStore::path(), entries);
+    BenchData::writeHistory(10'000);
     timer.restart();
     const HistoryStore history;
-    std::printf("load a history of %lld entries (%lld bytes): %lld ms\n",
-        static_cast<long long>(history.items().size()),
-        static_cast<long long>(QFileInfo(HistoryStore::path()).size()),
-        static_cast<long long>(timer.elapsed()));
+    const qsizetype loaded = history.items().size(); // waits for the background read
+    const qint64 ms = timer.elapsed();
+    std::printf("load a history of %lld entries (%lld bytes): %lld ms\n", static_cast<long long>(loaded),
+        static_cast<long long>(QFileInfo(HistoryStore::path()).size()), static_cast<long long>(ms));
 }
 
 void applyEvents()
 {
-    DownloadOptions options = sampleOptions(0);
+    DownloadOptions options = BenchData::sampleOptions(0);
     DownloadTask task(options);
     qint64 notifications = 0;
     const auto observe = [&] { ++notifications; };

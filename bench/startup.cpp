@@ -5,6 +5,7 @@
 // (the Download screen at once), and the wall time of that check. Runs in a
 // throwaway home; each start is a new process.
 #include "AppPaths.h"
+#include "BenchData.h"
 #include "AppState.h"
 #include "ClipboardPasteboard.h"
 #include "DependencyManager.h"
@@ -34,40 +35,13 @@ namespace {
 
 constexpr int starts = 5;
 
-DownloadOptions sampleOptions(int n)
-{
-    DownloadOptions o;
-    o.url = QStringLiteral("https://www.example.com/watch?v=%1").arg(n, 11, 10, QLatin1Char('0'));
-    o.title = QStringLiteral("A fairly ordinary video title number %1").arg(n);
-    o.uploader = QStringLiteral("Some Channel");
-    o.formatSelector = QStringLiteral("bv*[height<=1080]+ba/b[height<=1080]");
-    o.container = QStringLiteral("mp4");
-    o.folder = QStringLiteral("/home/user/Downloads");
-    o.outputTemplate = QStringLiteral("%(title)s [%(id)s].%(ext)s");
-    o.presetName = QStringLiteral("1080p");
-    return o;
-}
-
 void prepareData()
 {
-    QJsonArray entries;
-    for (int i = 0; i < 10'000; ++i) {
-        HistoryItem item;
-        item.id = QUuid::createUuid();
-        item.options = sampleOptions(i);
-        item.title = item.options.title;
-        item.date = QDateTime::currentDateTimeUtc();
-        item.filePath = item.options.folder + QStringLiteral("/") + item.title + QStringLiteral(".mp4");
-        item.folder = item.options.folder;
-        item.sourceURL = item.options.url;
-        item.size = 123'456'789;
-        entries.append(toJson(item));
-    }
-    JsonArrayFile::write(HistoryStore::path(), entries);
+    BenchData::writeHistory(10'000);
     HistoryStore history;
     DownloadManager queue(&history);
     for (int i = 0; i < 1'000; ++i)
-        queue.enqueue(sampleOptions(10'000 + i));
+        queue.enqueue(BenchData::sampleOptions(10'000 + i));
     QCoreApplication::processEvents(); // the coalesced queue save
 }
 

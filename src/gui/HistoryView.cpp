@@ -37,12 +37,7 @@ HistoryView::HistoryView(AppState* state, QWidget* parent)
     auto* delegate = new HistoryRowDelegate(m_list);
     m_list->setItemDelegate(delegate);
     m_list->setAccessibleName(tr("History entries"));
-    m_list->setMouseTracking(true);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    m_list->setFrameShape(QFrame::NoFrame);
-    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_list, &QWidget::customContextMenuRequested, this,
         [this](const QPoint& pos) { showContextMenu(m_list->indexAt(pos), pos); });
     m_list->installEventFilter(this);

@@ -33,12 +33,7 @@ QueueView::QueueView(AppState* state, QWidget* parent)
     auto* delegate = new TaskRowDelegate(m_list);
     m_list->setItemDelegate(delegate);
     m_list->setAccessibleName(tr("Downloads"));
-    m_list->setMouseTracking(true);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    m_list->setFrameShape(QFrame::NoFrame);
-    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_list, &QWidget::customContextMenuRequested, this,
         [this](const QPoint& pos) { showContextMenu(m_list->indexAt(pos), pos); });
     m_list->installEventFilter(this);

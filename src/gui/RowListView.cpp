@@ -6,6 +6,13 @@ RowListView::RowListView(QWidget* parent)
     : QListView(parent)
 {
     setUniformItemSizes(true);
+    // Rows of painted buttons: hover needs mouse tracking; rows are never
+    // edited in place and open their own menu.
+    setMouseTracking(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setFrameShape(QFrame::NoFrame);
+    setContextMenuPolicy(Qt::CustomContextMenu);
 }
 
 void RowListView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>&)

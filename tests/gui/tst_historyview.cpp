@@ -177,7 +177,9 @@ private slots:
     void retryDownloadQueuesTheStoredOptionsAsANewTask()
     {
         DownloadManager* downloads = gui->state().downloads();
-        downloads->enqueue(DownloadOptions { .url = QStringLiteral("https://videos.example/first") });
+        DownloadOptions first;
+        first.url = QStringLiteral("https://videos.example/first");
+        downloads->enqueue(first);
         const QUuid id = record("gone wrong", "https://videos.example/wrong", TaskStatus::failed);
         std::unique_ptr<QMenu> menu(view->contextMenu(view->list()->model()->index(0, 0)));
         const QList<QAction*> actions = menu->actions();

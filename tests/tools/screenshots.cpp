@@ -270,7 +270,7 @@ void fillQueue(DownloadManager* downloads)
     processing->setStage(QStringLiteral("Merging formats"));
     DownloadTask* paused = downloads->enqueue(
         namedOptions(QStringLiteral("Market square, Saturday"), QStringLiteral("market")));
-    paused->apply(Progress { 427, 1000 });
+    paused->apply(Progress { 427, 1000, std::nullopt, std::nullopt, QString() });
     paused->setStatus(TaskStatus::paused);
     DownloadTask* done
         = downloads->enqueue(namedOptions(QStringLiteral("Rain on the tin roof"), QStringLiteral("rain")));
