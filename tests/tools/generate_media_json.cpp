@@ -33,24 +33,17 @@ int main(int argc, char** argv)
 
     TestHttpServer server;
     server.serveDirectory(QStringLiteral("/media/"), TestMedia::folder());
-    const QList<std::pair<QString, QString>> documents = {
-        { QStringLiteral("direct.json"), TestMedia::directVideo },
-        { QStringLiteral("hls.json"), TestMedia::hlsMaster },
-        { QStringLiteral("page.json"), TestMedia::playlistPage },
-    };
+    const QList<std::pair<QString, QString>> documents
+        = { { "direct.json", TestMedia::directVideo }, { "hls.json", TestMedia::hlsMaster }, { "page.json", TestMedia::playlistPage } };
     for (const auto& [name, media] : documents) {
         QProcess ytdlp;
-        ytdlp.start(QStringLiteral("yt-dlp"),
-            { QStringLiteral("--ignore-config"), QStringLiteral("--no-colors"), QStringLiteral("-J"),
-                QStringLiteral("--flat-playlist"), QStringLiteral("--no-warnings"), QStringLiteral("--"),
-                server.url(QStringLiteral("/media/") + media).toString() });
+        ytdlp.start("yt-dlp", { "--ignore-config", "--no-colors", "-J", "--flat-playlist", "--no-warnings", "--", server.url("/media/" + media).toString() });
         if (!ytdlp.waitForFinished(120'000) || ytdlp.exitCode() != 0) {
             err << "yt-dlp failed for " << media << ": " << ytdlp.readAllStandardError() << '\n';
             return 1;
         }
         QFile file(output.filePath(name));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-            || file.write(ytdlp.readAllStandardOutput()) < 0) {
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(ytdlp.readAllStandardOutput()) < 0) {
             err << "cannot write " << file.fileName() << '\n';
             return 1;
         }

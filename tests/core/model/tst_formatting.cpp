@@ -25,8 +25,7 @@ private slots:
         QTest::newRow("59.9 truncates") << OptionalSeconds(59.9) << QStringLiteral("0:59");
         QTest::newRow("just under an hour") << OptionalSeconds(3599.99) << QStringLiteral("59:59");
         QTest::newRow("one hour") << OptionalSeconds(3600) << QStringLiteral("1:00:00");
-        QTest::newRow("hours, minutes, seconds")
-            << OptionalSeconds(3 * 3600 + 5 * 60 + 7) << QStringLiteral("3:05:07");
+        QTest::newRow("hours, minutes, seconds") << OptionalSeconds(3 * 3600 + 5 * 60 + 7) << QStringLiteral("3:05:07");
         QTest::newRow("more than a day") << OptionalSeconds(100 * 3600 + 1) << QStringLiteral("100:00:01");
     }
 

@@ -4,22 +4,12 @@
 
 namespace {
 
-QString absolute(const QUrl& url)
-{
-    return url.toString(QUrl::FullyEncoded);
-}
-
 QStringList absolute(const QList<QUrl>& urls)
 {
     QStringList result;
     for (const QUrl& url : urls)
-        result << absolute(url);
+        result << url.toString(QUrl::FullyEncoded);
     return result;
-}
-
-QString repeated(const QString& piece, qsizetype totalLength)
-{
-    return piece.repeated(totalLength / piece.size());
 }
 
 constexpr qsizetype megabyte = 1024 * 1024;
@@ -36,24 +26,16 @@ private slots:
         QTest::addColumn<QString>("expected"); // null: no link
 
         const QString none;
-        QTest::newRow("blank before, line break after")
-            << QStringLiteral(" https://www.youtube.com/watch?v=abc123\n")
-            << QStringLiteral("https://www.youtube.com/watch?v=abc123");
-        QTest::newRow("local test server") << QStringLiteral("http://127.0.0.1:8080/clip.mp4")
-                                           << QStringLiteral("http://127.0.0.1:8080/clip.mp4");
-        QTest::newRow("scheme and host in capitals")
-            << QStringLiteral("HTTPS://Example.COM/Path") << QStringLiteral("https://example.com/Path");
-        QTest::newRow("encoded space stays encoded")
-            << QStringLiteral("https://example.com/a%20b") << QStringLiteral("https://example.com/a%20b");
-        QTest::newRow("non-ASCII host and path") << QStringLiteral(
-            "https://münchen.de/Köln?q=ä") << QStringLiteral("https://xn--mnchen-3ya.de/K%C3%B6ln?q=%C3%A4");
-        QTest::newRow("single-label host with port")
-            << QStringLiteral("https://localhost:8080/video") << none;
+        QTest::newRow("blank before, line break after") << QStringLiteral(" https://www.youtube.com/watch?v=abc123\n") << QStringLiteral("https://www.youtube.com/watch?v=abc123");
+        QTest::newRow("local test server") << QStringLiteral("http://127.0.0.1:8080/clip.mp4") << QStringLiteral("http://127.0.0.1:8080/clip.mp4");
+        QTest::newRow("scheme and host in capitals") << QStringLiteral("HTTPS://Example.COM/Path") << QStringLiteral("https://example.com/Path");
+        QTest::newRow("encoded space stays encoded") << QStringLiteral("https://example.com/a%20b") << QStringLiteral("https://example.com/a%20b");
+        QTest::newRow("non-ASCII host and path") << QStringLiteral("https://münchen.de/Köln?q=ä") << QStringLiteral("https://xn--mnchen-3ya.de/K%C3%B6ln?q=%C3%A4");
+        QTest::newRow("single-label host with port") << QStringLiteral("https://localhost:8080/video") << none;
         QTest::newRow("ftp") << QStringLiteral("ftp://example.com/file.mp4") << none;
         QTest::newRow("space inside host") << QStringLiteral("https://exam ple.com/") << none;
         QTest::newRow("tab inside") << QStringLiteral("https://example.com/a\tb") << none;
-        QTest::newRow("two links on two lines")
-            << QStringLiteral("https://example.com/a\nhttps://example.com/b") << none;
+        QTest::newRow("two links on two lines") << QStringLiteral("https://example.com/a\nhttps://example.com/b") << none;
         QTest::newRow("no scheme") << QStringLiteral("example.com/watch?v=1") << none;
         QTest::newRow("bare www") << QStringLiteral("www.example.com") << none;
         QTest::newRow("scheme without slashes") << QStringLiteral("https:example.com") << none;
@@ -69,7 +51,7 @@ private slots:
         const std::optional<QUrl> url = ::validWebURL(text);
         QCOMPARE(url.has_value(), !expected.isNull());
         if (url)
-            QCOMPARE(absolute(*url), expected);
+            QCOMPARE(url->toString(QUrl::FullyEncoded), expected);
     }
 
     void extractURLs_data()
@@ -77,83 +59,34 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("expected");
 
-        QTest::newRow("https and http in one sentence, in order")
-            << QStringLiteral("First https://b.example.com/v/2 then http://a.example.com/v/1 please")
-            << QStringList { QStringLiteral("https://b.example.com/v/2"),
-                   QStringLiteral("http://a.example.com/v/1") };
-        QTest::newRow("same link twice")
-            << QStringLiteral("https://x.io/a and again https://x.io/a")
-            << QStringList { QStringLiteral("https://x.io/a"), QStringLiteral("https://x.io/a") };
-        QTest::newRow("file and ftp links only")
-            << QStringLiteral("see file:///home/me/clip.mp4 or ftp://files.example.com/clip.mp4")
-            << QStringList();
-        QTest::newRow("www inside ftp and file links")
-            << QStringLiteral("ftp://www.example.com/a file:///srv/www.example.com/b") << QStringList();
-        QTest::newRow("ftp mixed with https")
-            << QStringLiteral("ftp://example.com/x, then https://example.com/y.")
-            << QStringList { QStringLiteral("https://example.com/y") };
-        QTest::newRow("end of sentence") << QStringLiteral("Watch this: https://youtu.be/dQw4w9WgXcQ.")
-                                         << QStringList { QStringLiteral("https://youtu.be/dQw4w9WgXcQ") };
-        QTest::newRow("sentence punctuation run")
-            << QStringLiteral("Really?! https://example.com/watch?v=1?!...")
-            << QStringList { QStringLiteral("https://example.com/watch?v=1") };
-        QTest::newRow("inside parentheses") << QStringLiteral("(see https://example.com/page)")
-                                            << QStringList { QStringLiteral("https://example.com/page") };
-        QTest::newRow("parentheses that belong to the link")
-            << QStringLiteral("Read https://en.wikipedia.org/wiki/Mercury_(planet).")
-            << QStringList { QStringLiteral("https://en.wikipedia.org/wiki/Mercury_(planet)") };
-        QTest::newRow("link with parentheses inside parentheses")
-            << QStringLiteral("(https://en.wikipedia.org/wiki/Mercury_(planet)), right?")
-            << QStringList { QStringLiteral("https://en.wikipedia.org/wiki/Mercury_(planet)") };
-        QTest::newRow("closing bracket before an opening one") << QStringLiteral(
-            "https://example.com/a)b(c)") << QStringList { QStringLiteral("https://example.com/a)b(c)") };
-        QTest::newRow("markdown link") << QStringLiteral("[the clip](https://example.com/v?id=7)")
-                                       << QStringList { QStringLiteral("https://example.com/v?id=7") };
-        QTest::newRow("IPv6 host keeps its brackets") << QStringLiteral(
-            "local: http://[::1]:8080/x]") << QStringList { QStringLiteral("http://[::1]:8080/x") };
-        QTest::newRow("angle brackets, quotes and brackets")
-            << QStringLiteral("<https://a.example.com/x> 'https://b.example.com/y' [https://c.example.com/] "
-                              "{https://d.example.com/?v=x&t=1m2s#c}")
-            << QStringList { QStringLiteral("https://a.example.com/x"),
-                   QStringLiteral("https://b.example.com/y"), QStringLiteral("https://c.example.com/"),
-                   QStringLiteral("https://d.example.com/?v=x&t=1m2s#c") };
-        QTest::newRow("HTML attribute")
-            << QStringLiteral("<a href=\"https://example.com/x?a=1&b=2\">clip</a>")
-            << QStringList { QStringLiteral("https://example.com/x?a=1&b=2") };
-        QTest::newRow("typographic quotes")
-            << QStringLiteral("He said “https://example.com/x” and ‘https://example.com/y’.")
-            << QStringList { QStringLiteral("https://example.com/x"),
-                   QStringLiteral("https://example.com/y") };
-        QTest::newRow("bare www becomes http")
-            << QStringLiteral("Go to www.example.com/page, now")
-            << QStringList { QStringLiteral("http://www.example.com/page") };
-        QTest::newRow("bare www in capitals")
-            << QStringLiteral("WWW.Example.COM") << QStringList { QStringLiteral("http://www.example.com") };
+        QTest::newRow("https and http in one sentence, in order") << QStringLiteral("First https://b.example.com/v/2 then http://a.example.com/v/1 please") << QStringList { QStringLiteral("https://b.example.com/v/2"), QStringLiteral("http://a.example.com/v/1") };
+        QTest::newRow("same link twice") << QStringLiteral("https://x.io/a and again https://x.io/a") << QStringList { QStringLiteral("https://x.io/a"), QStringLiteral("https://x.io/a") };
+        QTest::newRow("file and ftp links only") << QStringLiteral("see file:///home/me/clip.mp4 or ftp://files.example.com/clip.mp4") << QStringList();
+        QTest::newRow("www inside ftp and file links") << QStringLiteral("ftp://www.example.com/a file:///srv/www.example.com/b") << QStringList();
+        QTest::newRow("ftp mixed with https") << QStringLiteral("ftp://example.com/x, then https://example.com/y.") << QStringList { QStringLiteral("https://example.com/y") };
+        QTest::newRow("end of sentence") << QStringLiteral("Watch this: https://youtu.be/dQw4w9WgXcQ.") << QStringList { QStringLiteral("https://youtu.be/dQw4w9WgXcQ") };
+        QTest::newRow("sentence punctuation run") << QStringLiteral("Really?! https://example.com/watch?v=1?!...") << QStringList { QStringLiteral("https://example.com/watch?v=1") };
+        QTest::newRow("inside parentheses") << QStringLiteral("(see https://example.com/page)") << QStringList { QStringLiteral("https://example.com/page") };
+        QTest::newRow("parentheses that belong to the link") << QStringLiteral("Read https://en.wikipedia.org/wiki/Mercury_(planet).") << QStringList { QStringLiteral("https://en.wikipedia.org/wiki/Mercury_(planet)") };
+        QTest::newRow("link with parentheses inside parentheses") << QStringLiteral("(https://en.wikipedia.org/wiki/Mercury_(planet)), right?") << QStringList { QStringLiteral("https://en.wikipedia.org/wiki/Mercury_(planet)") };
+        QTest::newRow("closing bracket before an opening one") << QStringLiteral("https://example.com/a)b(c)") << QStringList { QStringLiteral("https://example.com/a)b(c)") };
+        QTest::newRow("markdown link") << QStringLiteral("[the clip](https://example.com/v?id=7)") << QStringList { QStringLiteral("https://example.com/v?id=7") };
+        QTest::newRow("IPv6 host keeps its brackets") << QStringLiteral("local: http://[::1]:8080/x]") << QStringList { QStringLiteral("http://[::1]:8080/x") };
+        QTest::newRow("angle brackets, quotes and brackets") << QStringLiteral("<https://a.example.com/x> 'https://b.example.com/y' [https://c.example.com/] {https://d.example.com/?v=x&t=1m2s#c}") << QStringList { QStringLiteral("https://a.example.com/x"), QStringLiteral("https://b.example.com/y"), QStringLiteral("https://c.example.com/"), QStringLiteral("https://d.example.com/?v=x&t=1m2s#c") };
+        QTest::newRow("HTML attribute") << QStringLiteral("<a href=\"https://example.com/x?a=1&b=2\">clip</a>") << QStringList { QStringLiteral("https://example.com/x?a=1&b=2") };
+        QTest::newRow("typographic quotes") << QStringLiteral("He said “https://example.com/x” and ‘https://example.com/y’.") << QStringList { QStringLiteral("https://example.com/x"), QStringLiteral("https://example.com/y") };
+        QTest::newRow("bare www becomes http") << QStringLiteral("Go to www.example.com/page, now") << QStringList { QStringLiteral("http://www.example.com/page") };
+        QTest::newRow("bare www in capitals") << QStringLiteral("WWW.Example.COM") << QStringList { QStringLiteral("http://www.example.com") };
         QTest::newRow("www that is no link") << QStringLiteral("www. www.. www") << QStringList();
         QTest::newRow("mail address") << QStringLiteral("write to me@www.example.com") << QStringList();
         QTest::newRow("scheme glued to a word") << QStringLiteral("xhttps://example.com") << QStringList();
         QTest::newRow("scheme alone") << QStringLiteral("https:// and http://.") << QStringList();
-        QTest::newRow("one per line, tabs and no-break spaces")
-            << QStringLiteral(
-                   "https://a.example.com/1\r\n\thttps://b.example.com/2\u00A0https://c.example.com/3")
-            << QStringList { QStringLiteral("https://a.example.com/1"),
-                   QStringLiteral("https://b.example.com/2"), QStringLiteral("https://c.example.com/3") };
-        QTest::newRow("single-label host passes") << QStringLiteral(
-            "http://localhost:8080/x") << QStringList { QStringLiteral("http://localhost:8080/x") };
-        QTest::newRow("text without spaces") << QStringLiteral("動画はこちらhttps://example.jp/v/1。")
-                                             << QStringList { QStringLiteral("https://example.jp/v/1") };
-        QTest::newRow("non-ASCII path is encoded")
-            << QStringLiteral("https://de.wikipedia.org/wiki/Köln")
-            << QStringList { QStringLiteral("https://de.wikipedia.org/wiki/K%C3%B6ln") };
-        QTest::newRow("replacement characters end a link")
-            << QStringLiteral("\uFFFDhttps://example.com/x\uFFFD\uFFFDhttps://example.com/y\uFFFD")
-            << QStringList { QStringLiteral("https://example.com/x"),
-                   QStringLiteral("https://example.com/y") };
-        QTest::newRow("control characters end a link")
-            << QStringLiteral("https://example.com/x") + QChar(0)
-                + QStringLiteral("https://example.com/y\x1b")
-            << QStringList { QStringLiteral("https://example.com/x"),
-                   QStringLiteral("https://example.com/y") };
+        QTest::newRow("one per line, tabs and no-break spaces") << QStringLiteral("https://a.example.com/1\r\n\thttps://b.example.com/2\u00A0https://c.example.com/3") << QStringList { QStringLiteral("https://a.example.com/1"), QStringLiteral("https://b.example.com/2"), QStringLiteral("https://c.example.com/3") };
+        QTest::newRow("single-label host passes") << QStringLiteral("http://localhost:8080/x") << QStringList { QStringLiteral("http://localhost:8080/x") };
+        QTest::newRow("text without spaces") << QStringLiteral("動画はこちらhttps://example.jp/v/1。") << QStringList { QStringLiteral("https://example.jp/v/1") };
+        QTest::newRow("non-ASCII path is encoded") << QStringLiteral("https://de.wikipedia.org/wiki/Köln") << QStringList { QStringLiteral("https://de.wikipedia.org/wiki/K%C3%B6ln") };
+        QTest::newRow("replacement characters end a link") << QStringLiteral("\uFFFDhttps://example.com/x\uFFFD\uFFFDhttps://example.com/y\uFFFD") << QStringList { QStringLiteral("https://example.com/x"), QStringLiteral("https://example.com/y") };
+        QTest::newRow("control characters end a link") << QStringLiteral("https://example.com/x") + QChar(0) + QStringLiteral("https://example.com/y\x1b") << QStringList { QStringLiteral("https://example.com/x"), QStringLiteral("https://example.com/y") };
         QTest::newRow("empty") << QString() << QStringList();
     }
 
@@ -171,17 +104,13 @@ private slots:
         QTest::addColumn<qsizetype>("links");
 
         QTest::newRow("1 MB word") << QString(megabyte, QLatin1Char('a')) << qsizetype(0);
-        QTest::newRow("1 MB link") << QStringLiteral("https://example.com/")
-                + QString(megabyte, QLatin1Char('x'))
-                                   << qsizetype(1);
+        QTest::newRow("1 MB link") << QStringLiteral("https://example.com/") + QString(megabyte, QLatin1Char('x')) << qsizetype(1);
         QTest::newRow("1 MB of opening brackets") << QString(megabyte, QLatin1Char('(')) << qsizetype(0);
-        QTest::newRow("link, then 1 MB of closing brackets")
-            << QStringLiteral("https://example.com/x") + QString(megabyte, QLatin1Char(')')) << qsizetype(1);
-        QTest::newRow("1 MB of schemes") << repeated(QStringLiteral("(https://"), megabyte) << qsizetype(0);
+        QTest::newRow("link, then 1 MB of closing brackets") << QStringLiteral("https://example.com/x") + QString(megabyte, QLatin1Char(')')) << qsizetype(1);
+        QTest::newRow("1 MB of schemes") << QStringLiteral("(https://").repeated(megabyte / 9) << qsizetype(0);
         QTest::newRow("1 MB of replacement characters") << QString(megabyte, QChar(0xFFFD)) << qsizetype(0);
         QTest::newRow("1 MB of lone surrogates") << QString(megabyte, QChar(0xD800)) << qsizetype(0);
-        QTest::newRow("many short links")
-            << repeated(QStringLiteral("https://a.io/ "), megabyte) << megabyte / 14;
+        QTest::newRow("many short links") << QStringLiteral("https://a.io/ ").repeated(megabyte / 14) << megabyte / 14;
     }
 
     void longInput()

@@ -1,7 +1,6 @@
 #include "SettingsStore.h"
 #include "TestSupport.h"
 
-#include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
@@ -13,39 +12,28 @@ namespace {
 
 QSettings platformStore()
 {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Klipwell"),
-        QStringLiteral("Klipwell"));
-}
-
-QString settingsFilePath()
-{
-    return platformStore().fileName();
-}
-
-// Replaces the settings file as if a previous run (or the user) had written it.
-void writeSettingsFile(const QByteArray& text)
-{
-    QVERIFY(TestSupport::writeFile(settingsFilePath(), "[General]\n" + text));
-}
-
-void store(const QVariantMap& values)
-{
-    for (auto it = values.begin(); it != values.end(); ++it)
-        SettingsStore::set(it.key(), it.value());
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Klipwell"), QStringLiteral("Klipwell"));
 }
 
 NetworkOptions network(const QString& cookies, qint64 retries, qint64 fragments, qint64 timeout)
 {
-    NetworkOptions net;
-    net.cookiesBrowser = cookies;
-    net.retries = retries;
-    net.fragments = fragments;
-    net.timeout = timeout;
-    return net;
+    return NetworkOptions { .cookiesBrowser = cookies, .retries = retries, .fragments = fragments, .timeout = timeout };
 }
 
 // How readAs() shows a string read that yields no value.
 const QString absent = QStringLiteral("<absent>");
+
+QVariant readAs(const QString& key, int type)
+{
+    switch (type) {
+    case QMetaType::Bool:
+        return SettingsStore::boolean(key);
+    case QMetaType::Int:
+        return int(SettingsStore::integer(key));
+    default:
+        return SettingsStore::string(key).value_or(absent);
+    }
+}
 
 } // namespace
 
@@ -57,36 +45,41 @@ private slots:
 
     void init() { platformStore().clear(); }
 
-    void freshUserReadsDefaults_data()
+    void read_data()
     {
+        QTest::addColumn<QByteArray>("file"); // the settings file as a previous run left it; empty: a fresh user
         QTest::addColumn<QString>("key");
         QTest::addColumn<QVariant>("expected");
 
-        const QString downloads
-            = QStandardPaths::standardLocations(QStandardPaths::DownloadLocation).value(0);
-        // One key of each kind; the rest of the table is the same lookup.
-        const QList<std::pair<QString, QVariant>> table {
-            { QStringLiteral("downloadFolder"), downloads },
-            { QStringLiteral("outputTemplate"), QStringLiteral("%(title)s [%(id)s].%(ext)s") },
-            { QStringLiteral("maxConcurrent"), 2 }, { QStringLiteral("notifications"), true },
-            { QStringLiteral("clipboardMonitor"), false }, { QStringLiteral("proxy"), absent },
-            { QStringLiteral("DownloadFolder"), absent }, // keys are case-sensitive
-        };
-        for (const auto& [key, value] : table)
-            QTest::newRow(qPrintable(key)) << key << value;
+        // Defaults: one key of each kind; the rest of the table is the same lookup.
+        QTest::newRow("default folder") << QByteArray() << QStringLiteral("downloadFolder") << QVariant(QStandardPaths::standardLocations(QStandardPaths::DownloadLocation).value(0));
+        QTest::newRow("default template") << QByteArray() << QStringLiteral("outputTemplate") << QVariant(QStringLiteral("%(title)s [%(id)s].%(ext)s"));
+        QTest::newRow("default integer") << QByteArray() << QStringLiteral("maxConcurrent") << QVariant(2);
+        QTest::newRow("default true") << QByteArray() << QStringLiteral("notifications") << QVariant(true);
+        QTest::newRow("default false") << QByteArray() << QStringLiteral("clipboardMonitor") << QVariant(false);
+        QTest::newRow("no default") << QByteArray() << QStringLiteral("proxy") << QVariant(absent);
+        QTest::newRow("keys are case-sensitive") << QByteArray() << QStringLiteral("DownloadFolder") << QVariant(absent);
+        // The file holds text only.
+        QTest::newRow("false text") << QByteArray("notifications=false\n") << QStringLiteral("notifications") << QVariant(false);
+        QTest::newRow("empty string") << QByteArray("downloadFolder=\n") << QStringLiteral("downloadFolder") << QVariant(QString());
+        QTest::newRow("unquoted list text") << QByteArray("subLangs=en.*,de\n") << QStringLiteral("subLangs") << QVariant(QStringLiteral("en.*,de"));
+        QTest::newRow("not a number") << QByteArray("retries=many\n") << QStringLiteral("retries") << QVariant(0);
     }
 
-    void freshUserReadsDefaults()
+    void read()
     {
+        QFETCH(QByteArray, file);
         QFETCH(QString, key);
         QFETCH(QVariant, expected);
-
+        if (!file.isEmpty())
+            QVERIFY(TestSupport::writeFile(platformStore().fileName(), "[General]\n" + file));
         QCOMPARE(readAs(key, expected.typeId()), expected);
         if (expected == absent) { // the store's reading rules for a key without any value
             QCOMPARE(SettingsStore::boolean(key), false);
             QCOMPARE(SettingsStore::integer(key), 0);
         }
-        QVERIFY(!SettingsStore::hasUserValue(key));
+        if (file.isEmpty())
+            QVERIFY(!SettingsStore::hasUserValue(key));
     }
 
     void networkSnapshot_data()
@@ -95,28 +88,21 @@ private slots:
         QTest::addColumn<NetworkOptions>("expected");
 
         QTest::newRow("fresh user") << QVariantMap() << network(QStringLiteral("none"), 10, 4, 30);
-        QTest::newRow("fragments 0 raised to 1") << QVariantMap { { QStringLiteral("fragments"), 0 } }
-                                                 << network(QStringLiteral("none"), 10, 1, 30);
-        QTest::newRow("retries and timeout 0 stay 0") << QVariantMap { { QStringLiteral("retries"), 0 },
-            { QStringLiteral("timeout"), 0 } } << network(QStringLiteral("none"), 0, 4, 0);
-        QTest::newRow("empty cookies browser stays empty")
-            << QVariantMap { { QStringLiteral("cookiesBrowser"), QString() } }
-            << network(QString(), 10, 4, 30);
+        QTest::newRow("fragments 0 raised to 1") << QVariantMap { { QStringLiteral("fragments"), 0 } } << network(QStringLiteral("none"), 10, 1, 30);
+        QTest::newRow("retries and timeout 0 stay 0") << QVariantMap { { QStringLiteral("retries"), 0 }, { QStringLiteral("timeout"), 0 } } << network(QStringLiteral("none"), 0, 4, 0);
+        QTest::newRow("empty cookies browser stays empty") << QVariantMap { { QStringLiteral("cookiesBrowser"), QString() } } << network(QString(), 10, 4, 30);
 
         NetworkOptions untouched = network(QStringLiteral(" chrome "), 50, 16, 300);
         untouched.userAgent = QStringLiteral("  Mozilla/5.0  ");
-        QTest::newRow("stored values passed on untrimmed")
-            << QVariantMap { { QStringLiteral("cookiesBrowser"), untouched.cookiesBrowser },
-                   { QStringLiteral("userAgent"), untouched.userAgent }, { QStringLiteral("retries"), 50 },
-                   { QStringLiteral("fragments"), 16 }, { QStringLiteral("timeout"), 300 } }
-            << untouched;
+        QTest::newRow("stored values passed on untrimmed") << QVariantMap { { QStringLiteral("cookiesBrowser"), untouched.cookiesBrowser }, { QStringLiteral("userAgent"), untouched.userAgent }, { QStringLiteral("retries"), 50 }, { QStringLiteral("fragments"), 16 }, { QStringLiteral("timeout"), 300 } } << untouched;
     }
 
     void networkSnapshot()
     {
         QFETCH(QVariantMap, stored);
         QFETCH(NetworkOptions, expected);
-        store(stored);
+        for (auto it = stored.begin(); it != stored.end(); ++it)
+            SettingsStore::set(it.key(), it.value());
         QCOMPARE(SettingsStore::networkSnapshot(), expected);
     }
 
@@ -124,7 +110,6 @@ private slots:
     {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QVariant>("value");
-
         QTest::newRow("empty download folder") << QStringLiteral("downloadFolder") << QVariant(QString());
         QTest::newRow("bool turned off") << QStringLiteral("notifications") << QVariant(false);
         QTest::newRow("integer zero") << QStringLiteral("maxConcurrent") << QVariant(0);
@@ -135,15 +120,11 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QVariant, value);
         const QVariant before = readAs(key, value.typeId());
-
         SettingsStore::set(key, value);
         QVERIFY(SettingsStore::hasUserValue(key));
         QCOMPARE(readAs(key, value.typeId()), value);
-
-        // Registering again (the next start) must not overwrite the user's value.
-        SettingsStore::registerDefaults();
+        SettingsStore::registerDefaults(); // the next start must not overwrite the user's value
         QCOMPARE(readAs(key, value.typeId()), value);
-
         SettingsStore::remove(key);
         QCOMPARE(readAs(key, value.typeId()), before);
     }
@@ -154,56 +135,14 @@ private slots:
         SettingsStore::networkSnapshot();
         SettingsStore::string(QStringLiteral("downloadFolder"));
         SettingsStore::set(QStringLiteral("proxy"), QStringLiteral("http://127.0.0.1:8080"));
-
-        QFile file(settingsFilePath());
+        QFile file(platformStore().fileName());
         QVERIFY(file.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = file.readAll().split('\n');
         QStringList keys;
-        for (const QByteArray& line : lines) {
-            const qsizetype eq = line.indexOf('=');
-            if (eq > 0)
-                keys << QString::fromUtf8(line.left(eq));
+        for (const QByteArray& line : file.readAll().split('\n')) {
+            if (line.indexOf('=') > 0)
+                keys << QString::fromUtf8(line.left(line.indexOf('=')));
         }
         QCOMPARE(keys, QStringList { QStringLiteral("proxy") });
-    }
-
-    // Values as they come back from the settings file in a later run: the file holds text only.
-    void readsTheSettingsFile_data()
-    {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QVariant>("expected");
-
-        QTest::newRow("false text") << QByteArray("notifications=false\n") << QStringLiteral("notifications")
-                                    << QVariant(false);
-        QTest::newRow("empty string")
-            << QByteArray("downloadFolder=\n") << QStringLiteral("downloadFolder") << QVariant(QString());
-        QTest::newRow("unquoted list text") << QByteArray("subLangs=en.*,de\n") << QStringLiteral("subLangs")
-                                            << QVariant(QStringLiteral("en.*,de"));
-        QTest::newRow("not a number")
-            << QByteArray("retries=many\n") << QStringLiteral("retries") << QVariant(0);
-    }
-
-    void readsTheSettingsFile()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(QString, key);
-        QFETCH(QVariant, expected);
-        writeSettingsFile(file);
-        QCOMPARE(readAs(key, expected.typeId()), expected);
-    }
-
-private:
-    static QVariant readAs(const QString& key, int type)
-    {
-        switch (type) {
-        case QMetaType::Bool:
-            return SettingsStore::boolean(key);
-        case QMetaType::Int:
-            return int(SettingsStore::integer(key));
-        default:
-            return SettingsStore::string(key).value_or(absent);
-        }
     }
 };
 

@@ -12,23 +12,14 @@ private slots:
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QStringList>("rest");
 
-        QTest::newRow("CR LF and LF")
-            << QByteArrayList { "a\r\nb\n" } << QStringList { "a", "b" } << QStringList {};
-        QTest::newRow("CR progress updates")
-            << QByteArrayList { "[download]  10.0%\r[download]  20.0%\r" }
-            << QStringList { "[download]  10.0%", "[download]  20.0%" } << QStringList {};
+        QTest::newRow("CR LF and LF") << QByteArrayList { "a\r\nb\n" } << QStringList { "a", "b" } << QStringList {};
+        QTest::newRow("CR progress updates") << QByteArrayList { "[download]  10.0%\r[download]  20.0%\r" } << QStringList { "[download]  10.0%", "[download]  20.0%" } << QStringList {};
         QTest::newRow("terminators only") << QByteArrayList { "\n\n\r" } << QStringList {} << QStringList {};
         QTest::newRow("no terminator") << QByteArrayList { "abc" } << QStringList {} << QStringList { "abc" };
-        QTest::newRow("rest after lines") << QByteArrayList { "one\ntw", "o\nthr", "ee" }
-                                          << QStringList { "one", "two" } << QStringList { "three" };
-        QTest::newRow("character split across reads")
-            << QByteArrayList { "caf\xC3", "\xA9 \xE2\x80", "\x94 ok\n" }
-            << QStringList { QString::fromUtf8("café — ok") } << QStringList {};
-        QTest::newRow("invalid byte") << QByteArrayList { "a\xFF"
-                                                          "b\n" }
-                                      << QStringList { QString::fromUtf8("a\uFFFDb") } << QStringList {};
-        QTest::newRow("empty reads") << QByteArrayList { "", "x", "", "\n", "" } << QStringList { "x" }
-                                     << QStringList {};
+        QTest::newRow("rest after lines") << QByteArrayList { "one\ntw", "o\nthr", "ee" } << QStringList { "one", "two" } << QStringList { "three" };
+        QTest::newRow("character split across reads") << QByteArrayList { "caf\xC3", "\xA9 \xE2\x80", "\x94 ok\n" } << QStringList { QString::fromUtf8("café — ok") } << QStringList {};
+        QTest::newRow("invalid byte") << QByteArrayList { "a\xFF" "b\n" } << QStringList { QString::fromUtf8("a\uFFFDb") } << QStringList {};
+        QTest::newRow("empty reads") << QByteArrayList { "", "x", "", "\n", "" } << QStringList { "x" } << QStringList {};
     }
 
     void splitsReads()

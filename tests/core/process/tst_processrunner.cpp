@@ -15,10 +15,7 @@ class TestProcessRunner : public QObject {
 private:
     QTemporaryDir m_dir;
 
-    QString script(const QString& name, const QByteArray& body)
-    {
-        return TestSupport::writeScript(m_dir.filePath(name), body);
-    }
+    QString script(const QString& name, const QByteArray& body) { return TestSupport::writeScript(m_dir.filePath(name), "#!/bin/sh\n" + body + "\n"); }
 
 private slots:
     void launchFailure_data()
@@ -26,11 +23,8 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("create");
         QTest::addColumn<QString>("message");
-
-        QTest::newRow("missing") << QStringLiteral("yt-dlp") << false
-                                 << QStringLiteral("Failed to launch yt-dlp: No such file or directory");
-        QTest::newRow("not executable") << QStringLiteral("ffmpeg") << true
-                                        << QStringLiteral("Failed to launch ffmpeg: Permission denied");
+        QTest::newRow("missing") << QStringLiteral("yt-dlp") << false << QStringLiteral("Failed to launch yt-dlp: No such file or directory");
+        QTest::newRow("not executable") << QStringLiteral("ffmpeg") << true << QStringLiteral("Failed to launch ffmpeg: Permission denied");
     }
 
     void launchFailure()
@@ -38,10 +32,9 @@ private slots:
         QFETCH(QString, name);
         QFETCH(bool, create);
         QFETCH(QString, message);
-
         const QString path = m_dir.filePath(QStringLiteral("bin/") + name);
         if (create) {
-            QVERIFY(TestSupport::writeScript(path, "#!/bin/sh\necho ran\n").size() > 0);
+            QVERIFY(!TestSupport::writeScript(path, "#!/bin/sh\necho ran\n").isEmpty());
             QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
         }
         const RunResult result = QCoro::waitFor(ProcessRunner::run(path, {}, 60));
@@ -53,10 +46,8 @@ private slots:
 
     void collectsOutputAndStatus()
     {
-        const QString path = script(QStringLiteral("print.sh"),
-            "#!/bin/sh\nprintf 'line 1\\nprogress\\rafter CR' \nprintf 'oops: %s' \"$1\" >&2\nexit 3\n");
-        const RunResult result
-            = QCoro::waitFor(ProcessRunner::run(path, { QStringLiteral("two words; $(not run)") }, 60));
+        const QString path = script(QStringLiteral("print.sh"), "printf 'line 1\\nprogress\\rafter CR' \nprintf 'oops: %s' \"$1\" >&2\nexit 3");
+        const RunResult result = QCoro::waitFor(ProcessRunner::run(path, { QStringLiteral("two words; $(not run)") }, 60));
         QCOMPARE(result.status, 3);
         QCOMPARE(result.stdOut, QStringLiteral("line 1\nprogress\rafter CR"));
         QCOMPARE(result.stdErr, QStringLiteral("oops: two words; $(not run)"));
@@ -65,7 +56,7 @@ private slots:
 
     void killsAChildPastItsLimit()
     {
-        const QString path = script(QStringLiteral("hang.sh"), "#!/bin/sh\necho started\nexec sleep 60\n");
+        const QString path = script(QStringLiteral("hang.sh"), "echo started\nexec sleep 60");
         QElapsedTimer clock;
         clock.start();
         const RunResult result = QCoro::waitFor(ProcessRunner::run(path, {}, 0.5));
@@ -78,9 +69,8 @@ private slots:
 
     void cancellingTerminatesTheChild()
     {
-        const QString path = script(QStringLiteral("wait.sh"), "#!/bin/sh\nexec sleep 60\n");
         CancelToken token;
-        auto running = ProcessRunner::run(path, {}, 120, &token);
+        auto running = ProcessRunner::run(script(QStringLiteral("wait.sh"), "exec sleep 60"), {}, 120, &token);
         token.cancel();
         const RunResult result = QCoro::waitFor(std::move(running));
         QCOMPARE(result.status, 143);
@@ -89,13 +79,11 @@ private slots:
 
     void runsSeveralChildrenAtOnce()
     {
-        const QString path = script(QStringLiteral("echo.sh"), "#!/bin/sh\nsleep 0.2\necho \"$1\"\n");
+        const QString path = script(QStringLiteral("echo.sh"), "sleep 0.2\necho \"$1\"");
         auto first = ProcessRunner::run(path, { QStringLiteral("one") }, 60);
         auto second = ProcessRunner::run(path, { QStringLiteral("two") }, 60);
-        const RunResult secondResult = QCoro::waitFor(std::move(second));
-        const RunResult firstResult = QCoro::waitFor(std::move(first));
-        QCOMPARE(firstResult.stdOut, QStringLiteral("one\n"));
-        QCOMPARE(secondResult.stdOut, QStringLiteral("two\n"));
+        QCOMPARE(QCoro::waitFor(std::move(second)).stdOut, QStringLiteral("two\n"));
+        QCOMPARE(QCoro::waitFor(std::move(first)).stdOut, QStringLiteral("one\n"));
     }
 };
 
