@@ -12,6 +12,7 @@
 #include <qcoro/qcorotask.h>
 
 #include <csignal>
+#include <malloc.h>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <cstddef>
@@ -20,21 +21,15 @@ extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 
 namespace {
 
-// Bytes in use by the heap. Under AddressSanitizer freed blocks sit in a
-// quarantine of up to 256 MB that would show as resident memory.
+// Bytes in use by the heap (not resident memory: under AddressSanitizer freed
+// blocks sit in a quarantine of up to 256 MB).
 qint64 memoryInUse()
 {
 #if defined(__SANITIZE_ADDRESS__)
     return qint64(__sanitizer_get_current_allocated_bytes());
 #else
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
-    }
-    return -1;
+    const struct mallinfo2 heap = mallinfo2();
+    return qint64(heap.uordblks + heap.hblkhd); // small blocks and mapped ones
 #endif
 }
 
