@@ -149,7 +149,7 @@ private slots:
 
         DownloadOptions extra = network;
         extra.network = NetworkOptions();
-        extra.network.extraArgs = QStringLiteral(R"(--postprocessor-args "ffmpeg:-metadata comment=\"my clip\"" -o 'C:\tmp\%(id)s'  --no-part a\ b)");
+        extra.network.extraArgs = QStringLiteral("--postprocessor-args \"ffmpeg:-metadata comment=\\\"my clip\\\"\" -o 'C:\\tmp\\%(id)s'  --no-part a\\ b");
         extra.url = QStringLiteral("-leading-dash");
         QTest::newRow("extra arguments with quotes and backslashes, link starting with a dash") << extra << timeout30
             << Args { "--retries", "10", "--fragment-retries", "10", "--concurrent-fragments", "4", "-P", "/home/ann/Downloads", "-o", "", "--windows-filenames",
