@@ -12,11 +12,9 @@
 #include "LogView.h"
 #include "QueueView.h"
 #include "DependencyManager.h"
-#include "DownloadManager.h"
 #include "FakeTools.h"
 #include "GuiFixture.h"
 #include "MainWindow.h"
-#include "ScreenshotPalette.h"
 #include "SettingsWindow.h"
 #include "TestHttpServer.h"
 #include "ToolMirror.h"
@@ -32,10 +30,12 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPalette>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextStream>
-#include <QToolButton>
 
 namespace {
 
@@ -45,17 +45,51 @@ template <typename Condition> void waitFor(Condition condition, int timeoutMs = 
         QTextStream(stderr) << "a screen did not reach the state to be shot" << Qt::endl;
 }
 
-bool save(QWidget* widget, const QString& path)
+QString outputDir;
+QString suffix; // "-dark" for the dark palette
+
+// Saves a picture of the widget as NAME.png, or NAME-dark.png.
+void save(QWidget* widget, const char* name)
 {
     // Layouts settle over several rounds of posted events; a grab before they
     // have would show squeezed rows that no user ever sees.
     QTest::qWait(200);
+    const QString path = outputDir + QLatin1Char('/') + QLatin1String(name) + suffix + QStringLiteral(".png");
     const bool saved = widget->grab().save(path);
     QTextStream(stdout) << (saved ? "saved " : "could not save ") << path << Qt::endl;
-    return saved;
 }
 
-void shootSetup(const QString& dir, const QString& suffix)
+// The style's own light palette, or a dark one like a desktop's dark mode.
+void applyPalette(bool dark)
+{
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    if (!dark) {
+        QApplication::setPalette(QApplication::style()->standardPalette());
+        return;
+    }
+    QPalette palette;
+    const QColor window(0x2b, 0x2b, 0x2e);
+    // Fields a little lighter than the window, as dark desktops draw them, so
+    // the style's dark outlines of check boxes and fields stay visible.
+    const QColor base(0x38, 0x38, 0x3c);
+    const QColor text(0xe8, 0xe8, 0xea);
+    const std::pair<QPalette::ColorRole, QColor> colors[] { { QPalette::Window, window },
+        { QPalette::WindowText, text }, { QPalette::Base, base }, { QPalette::AlternateBase, window },
+        { QPalette::ToolTipBase, base }, { QPalette::ToolTipText, text }, { QPalette::Text, text },
+        { QPalette::PlaceholderText, QColor(0x8c, 0x8c, 0x90) }, { QPalette::Button, QColor(0x3a, 0x3a, 0x3e) },
+        { QPalette::ButtonText, text }, { QPalette::BrightText, Qt::white },
+        { QPalette::Highlight, QColor(0x3d, 0x8b, 0xfd) }, { QPalette::HighlightedText, Qt::white },
+        { QPalette::Link, QColor(0x6c, 0xa8, 0xff) }, { QPalette::Light, QColor(0x4a, 0x4a, 0x4e) },
+        { QPalette::Midlight, QColor(0x40, 0x40, 0x44) }, { QPalette::Mid, QColor(0x33, 0x33, 0x36) },
+        { QPalette::Dark, QColor(0x18, 0x18, 0x1a) }, { QPalette::Shadow, Qt::black } };
+    for (const auto& [role, color] : colors)
+        palette.setColor(role, color);
+    for (const auto role : { QPalette::WindowText, QPalette::Text, QPalette::ButtonText })
+        palette.setColor(QPalette::Disabled, role, QColor(0x7a, 0x7a, 0x7e));
+    QApplication::setPalette(palette);
+}
+
+void shootSetup()
 {
     TestHttpServer server;
     qputenv("KLIPWELL_TOOL_MIRROR", server.origin().toUtf8());
@@ -64,25 +98,25 @@ void shootSetup(const QString& dir, const QString& suffix)
     {
         GuiFixture gui(false, false);
         waitFor([&] { return gui.state().deps()->state(Tool::ytdlp).progress > 0.35; }, 30000);
-        save(&gui.window(), dir + QStringLiteral("/setup-installing") + suffix + QStringLiteral(".png"));
+        save(&gui.window(), "setup-installing");
     }
     server.setBytesPerSecond(0);
     server.serveStatus(ToolMirror::path(Tool::ytdlp), 404);
     GuiFixture gui(false, false);
     waitFor(
         [&] { return gui.state().deps()->phase() == Phase::failed && !gui.state().deps()->busy(); }, 60000);
-    save(&gui.window(), dir + QStringLiteral("/setup-failed") + suffix + QStringLiteral(".png"));
+    save(&gui.window(), "setup-failed");
     qunsetenv("KLIPWELL_TOOL_MIRROR");
 }
 
-void shootDiagnostics(const QString& dir, const QString& suffix)
+void shootDiagnostics()
 {
     GuiFixture gui;
     gui.state().setSelection(SidebarItem::diagnostics);
     waitFor([&] {
         return !gui.state().deps()->diagnostics().isEmpty() && !gui.state().deps()->runningDiagnostics();
     });
-    save(&gui.window(), dir + QStringLiteral("/diagnostics") + suffix + QStringLiteral(".png"));
+    save(&gui.window(), "diagnostics");
 }
 
 // A landscape picture for the sample video: dusk sky, hills, a sun.
@@ -161,14 +195,7 @@ QJsonObject samplePlaylist()
     return document;
 }
 
-void typeLink(GuiFixture& gui, const QString& link)
-{
-    auto* field = gui.find<QLineEdit>(QStringLiteral("Paste a video or playlist link"));
-    field->setFocus();
-    QTest::keyClicks(field, link);
-}
-
-void shootDownload(const QString& dir, const QString& suffix)
+void shootDownload()
 {
     TestHttpServer server;
     server.serveData(QStringLiteral("/aurora.png"), thumbnailPng(), "image/png");
@@ -179,50 +206,48 @@ void shootDownload(const QString& dir, const QString& suffix)
     FakeTools::setInfo(video, sampleVideo(server.origin() + QStringLiteral("/aurora.png")));
     FakeTools::setInfo(playlist, samplePlaylist());
     FakeTools::setInfo(slow, FakeTools::videoDocument(QStringLiteral("slow"), QStringLiteral("Slow")), 60);
-    const auto path = [&](const char* name) -> QString {
-        return dir + QLatin1String(name) + suffix + QStringLiteral(".png");
-    };
-    save(&gui.window(), path("/download-idle"));
+    save(&gui.window(), "download-idle");
 
-    typeLink(gui, slow);
+    auto* field = gui.find<QLineEdit>(QStringLiteral("Paste a video or playlist link"));
+    field->setFocus();
+    QTest::keyClicks(field, slow);
     waitFor([&] { return std::holds_alternative<FetchStates::Loading>(gui.state().fetchState()); });
-    save(&gui.window(), path("/download-loading"));
+    save(&gui.window(), "download-loading");
 
     gui.state().setUrlText(QStringLiteral("not a link at all"));
     gui.state().fetch();
-    save(&gui.window(), path("/download-failed"));
+    save(&gui.window(), "download-failed");
 
     gui.state().setUrlText(video);
     waitFor([&] { return std::holds_alternative<FetchStates::Loaded>(gui.state().fetchState()); }, 30000);
     QTest::qWait(300); // the thumbnail arrives from the local server
-    save(&gui.window(), path("/download-loaded"));
+    save(&gui.window(), "download-loaded");
     gui.state().setPreset(Preset::custom);
     gui.state().setVideoFormatID(QStringLiteral("137"));
     gui.state().setAudioFormatID(QStringLiteral("140"));
-    save(&gui.window(), path("/download-advanced"));
+    save(&gui.window(), "download-advanced");
     gui.state().setPreset(Preset::best);
 
     gui.state().setUrlText(playlist);
     waitFor([&] { return gui.state().info() && gui.state().info()->isPlaylist; }, 30000);
     gui.state().setSelectedItems({ 1, 2, 3, 5, 8, 13 });
-    save(&gui.window(), path("/download-playlist"));
+    save(&gui.window(), "download-playlist");
 }
 
-void shootSettings(const QString& dir, const QString& suffix)
+void shootSettings()
 {
     GuiFixture gui;
     SettingsWindow settings(&gui.state());
     settings.show();
-    const QStringList names { QStringLiteral("general"), QStringLiteral("formats"), QStringLiteral("network"),
-        QStringLiteral("tools") };
-    for (int tab = 0; tab < names.size(); ++tab) {
+    const char* names[] { "settings-general", "settings-formats", "settings-network", "settings-tools" };
+    for (int tab = 0; tab < 4; ++tab) {
         settings.tabs()->setCurrentIndex(tab);
-        save(&settings, dir + QStringLiteral("/settings-") + names.at(tab) + suffix + QStringLiteral(".png"));
+        save(&settings, names[tab]);
     }
 }
 
 // The tray menu while one download runs.
-void shootTrayMenu(const QString& dir, const QString& suffix)
+void shootTrayMenu()
 {
     GuiFixture gui;
     FakeTools::setDownloadSeconds(120);
@@ -233,7 +258,7 @@ void shootTrayMenu(const QString& dir, const QString& suffix)
     waitFor([&] { return gui.state().downloads()->activeCount() == 1; });
     TrayIcon tray(gui.state().downloads());
     tray.menu()->popup(QPoint(40, 40));
-    save(tray.menu(), dir + QStringLiteral("/tray-menu") + suffix + QStringLiteral(".png"));
+    save(tray.menu(), "tray-menu");
     tray.menu()->hide();
     gui.state().downloads()->pauseAll();
 }
@@ -288,13 +313,13 @@ void fillQueue(DownloadManager* downloads)
         ->setStatus(TaskStatus::cancelled);
 }
 
-void shootQueue(const QString& dir, const QString& suffix)
+void shootQueue()
 {
     GuiFixture gui;
     gui.state().setSelection(SidebarItem::queue);
-    save(&gui.window(), dir + QStringLiteral("/queue-empty") + suffix + QStringLiteral(".png"));
+    save(&gui.window(), "queue-empty");
     fillQueue(gui.state().downloads());
-    save(&gui.window(), dir + QStringLiteral("/queue") + suffix + QStringLiteral(".png"));
+    save(&gui.window(), "queue");
 
     DownloadTask* task = gui.state().downloads()->tasks().at(1);
     for (const char* line :
@@ -306,7 +331,7 @@ void shootQueue(const QString& dir, const QString& suffix)
     auto* view = qobject_cast<QueueView*>(gui.window().screen(int(SidebarItem::queue)));
     view->showLog(task->id());
     waitFor([&] { return !view->logView()->text().isEmpty(); });
-    save(view->logView(), dir + QStringLiteral("/queue-log") + suffix + QStringLiteral(".png"));
+    save(view->logView(), "queue-log");
     view->logView()->close();
 }
 
@@ -335,23 +360,23 @@ void recordHistory(HistoryStore* history)
         TaskStatus::completed, 1'650'000'000);
 }
 
-void shootHistory(const QString& dir, const QString& suffix)
+void shootHistory()
 {
     GuiFixture gui;
     gui.state().setSelection(SidebarItem::history);
-    save(&gui.window(), dir + QStringLiteral("/history-empty") + suffix + QStringLiteral(".png"));
+    save(&gui.window(), "history-empty");
     recordHistory(gui.state().history());
-    save(&gui.window(), dir + QStringLiteral("/history") + suffix + QStringLiteral(".png"));
+    save(&gui.window(), "history");
     auto* search = gui.find<QLineEdit>(QStringLiteral("Search history"));
     search->setFocus();
     QTest::keyClicks(search, QStringLiteral("aurora"));
-    save(&gui.window(), dir + QStringLiteral("/history-search") + suffix + QStringLiteral(".png"));
+    save(&gui.window(), "history-search");
     search->clear();
 
     auto* view = qobject_cast<HistoryView*>(gui.window().screen(int(SidebarItem::history)));
     Confirmation::replaceForTesting([&](QMessageBox& box) {
         box.show();
-        save(&box, dir + QStringLiteral("/history-clear") + suffix + QStringLiteral(".png"));
+        save(&box, "history-clear");
         return false;
     });
     view->clearHistory();
@@ -369,18 +394,14 @@ int main(int argc, char* argv[])
         QTextStream(stderr) << "usage: screenshots OUTPUT-FOLDER" << Qt::endl;
         return 2;
     }
-    const QString dir = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
-    QDir().mkpath(dir);
+    outputDir = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    QDir().mkpath(outputDir);
     for (const bool dark : { false, true }) {
-        ScreenshotPalette::apply(dark);
-        const QString suffix = dark ? QStringLiteral("-dark") : QString();
-        shootSetup(dir, suffix);
-        shootDownload(dir, suffix);
-        shootDiagnostics(dir, suffix);
-        shootSettings(dir, suffix);
-        shootTrayMenu(dir, suffix);
-        shootQueue(dir, suffix);
-        shootHistory(dir, suffix);
+        applyPalette(dark);
+        suffix = dark ? QStringLiteral("-dark") : QString();
+        for (const auto shoot : { shootSetup, shootDownload, shootDiagnostics, shootSettings, shootTrayMenu,
+                 shootQueue, shootHistory })
+            shoot();
     }
     return 0;
 }
