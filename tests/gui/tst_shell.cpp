@@ -12,11 +12,8 @@
 #include "MainWindow.h"
 #include "QuitGuard.h"
 #include "QuitOnSignal.h"
-#include "TrayIcon.h"
 
-#include <QAction>
 #include <QDir>
-#include <QMenu>
 #include <QTest>
 
 #include <csignal>
@@ -122,21 +119,6 @@ private slots:
         QCOMPARE(task->status(), TaskStatus::downloading);
         QVERIFY(!downloads->childPIDs().isEmpty());
         downloads->cancel(task);
-    }
-
-    void trayFollowsTheActiveCount()
-    {
-        GuiFixture gui;
-        TrayIcon tray(gui.state().downloads());
-        const auto status = [&] { return tray.menu()->actions().first()->text(); };
-        QCOMPARE(status(), QStringLiteral("No active downloads"));
-        QCOMPARE(tray.symbol(), QStringLiteral("arrow.down.circle"));
-        DownloadTask* task = startLongDownload(gui);
-        QTRY_COMPARE(status(), QStringLiteral("1 downloading"));
-        QCOMPARE(tray.symbol(), QStringLiteral("arrow.down.circle.fill"));
-        gui.state().downloads()->pause(task);
-        QTRY_COMPARE(status(), QStringLiteral("No active downloads"));
-        QCOMPARE(tray.symbol(), QStringLiteral("arrow.down.circle"));
     }
 
     void closingTheWindowKeepsKlipwellWhileATrayCanBringItBack()
