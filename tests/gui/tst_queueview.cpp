@@ -99,6 +99,8 @@ private slots:
         QTest::newRow("downloading, all known") << "downloading" << Events { Progress { 12'300'000, 41'000'000, 999.9, 95 } } << "" << "" << 0LL << "30% · 12.3 MB of 41 MB · 999 bytes/s · ETA 1:35 · Downloading";
         QTest::newRow("downloading, unknown total") << "downloading" << Events { Progress { 5'000'000 } } << "" << "" << 0LL << "0% · 5 MB · Downloading";
         QTest::newRow("downloading, under a byte a second") << "downloading" << Events { Progress { 0, 100, 0.4 } } << "" << "" << 0LL << "0% · —/s · Downloading";
+        // 0.13 arrives as 0.13 + 1 - 1 (the first of one item), 12.999… once multiplied.
+        QTest::newRow("downloading, 13 %") << "downloading" << Events { Progress { 13, 100 } } << "" << "" << 0LL << "13% · 13 bytes of 100 bytes · Downloading";
         QTest::newRow("downloading, 29 %") << "downloading" << Events { Progress { 29, 100 } } << "" << "" << 0LL << "29% · 29 bytes of 100 bytes · Downloading";
         QTest::newRow("processing, stage") << "processing" << Events {} << "Embedding thumbnail" << "" << 0LL << "Embedding thumbnail";
         QTest::newRow("paused at 42.7 %") << "paused" << Events { Progress { 427, 1000 } } << "" << "" << 0LL << "Paused at 42% — resume continues from the partial file";

@@ -189,17 +189,14 @@ private slots:
         QVERIFY(!repair->isEnabled());
         QVERIFY(!failing.find<QPushButton>(QStringLiteral("Reveal Tools Folder"), &settings)->isEnabled());
         QVERIFY(working->isVisible());
-        const auto step = [&]() -> QLabel* {
-            for (QLabel* label : labels) {
-                if (label->isVisible() && !label->text().isEmpty() && label->text() == failing.state().deps()->current())
-                    return label;
-            }
-            return nullptr;
-        };
-        QTRY_VERIFY(step());
-        QLabel* shownStep = step();
+        // The step under way shows beside the spinner, and goes with it.
+        QLabel* step = nullptr;
+        QTRY_VERIFY(std::any_of(labels.cbegin(), labels.cend(), [&](QLabel* label) {
+            step = label;
+            return label->isVisible() && !label->text().isEmpty() && label->text() == failing.state().deps()->current();
+        }));
         QTRY_VERIFY_WITH_TIMEOUT(!failing.state().deps()->busy(), 60000);
-        QVERIFY(repair->isEnabled() && !working->isVisible() && !shownStep->isVisible());
+        QVERIFY(repair->isEnabled() && !working->isVisible() && !step->isVisible());
         m_server.setBytesPerSecond(0);
     }
 };
