@@ -1,6 +1,7 @@
 // The Download screen as a user drives it: typing, choosing, queueing.
 #include "AppState.h"
 #include "DownloadManager.h"
+#include "DownloadTask.h"
 #include "DownloadView.h"
 #include "FakeTools.h"
 #include "GuiFixture.h"
@@ -12,6 +13,7 @@
 #include <QAbstractButton>
 #include <QAbstractItemModelTester>
 #include <QBuffer>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QJsonArray>
@@ -39,24 +41,6 @@ QJsonObject videoWithHeights(const QList<int>& heights)
     return document;
 }
 
-// Loads a document through the stand-in yt-dlp as if the user had typed its link.
-void load(GuiFixture& gui, const QJsonObject& document, const QString& url = QStringLiteral("https://example.com/v"))
-{
-    FakeTools::setInfo(url, document);
-    gui.state().setUrlText(url);
-    QTest::keyClick(gui.find<QLineEdit>(field), Qt::Key_Return);
-    QTRY_VERIFY_WITH_TIMEOUT(gui.state().info().has_value(), 20000);
-}
-
-QString labelText(GuiFixture& gui, const QString& prefix)
-{
-    for (const QLabel* label : gui.window().findChildren<QLabel*>()) {
-        if (label->isVisible() && label->text().startsWith(prefix))
-            return label->text();
-    }
-    return {};
-}
-
 QByteArray png()
 {
     QImage image(32, 18, QImage::Format_RGB32);
@@ -68,141 +52,179 @@ QByteArray png()
     return bytes;
 }
 
+// Picks the entry with this value the way a click in the list does.
+void choose(QComboBox* picker, const QString& value)
+{
+    const int index = picker->findData(value);
+    QVERIFY2(index >= 0, qPrintable(value));
+    picker->setCurrentIndex(index);
+    emit picker->activated(index);
+}
+
 } // namespace
 
 class TestDownloadView : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<GuiFixture> gui;
+
+    // Loads a document through the stand-in yt-dlp as if the user had typed its link.
+    void load(const QJsonObject& document, const QString& url = QStringLiteral("https://example.com/v"))
+    {
+        FakeTools::setInfo(url, document);
+        gui->state().setUrlText(url);
+        QTest::keyClick(gui->find<QLineEdit>(field), Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(gui->state().info().has_value(), 20000);
+    }
+
+    QString visibleLabel(const QString& prefix) const
+    {
+        for (const QLabel* label : gui->window().findChildren<QLabel*>()) {
+            if (label->isVisible() && label->text().startsWith(prefix))
+                return label->text();
+        }
+        return {};
+    }
+
 private slots:
+    void initTestCase()
+    {
+        gui = std::make_unique<GuiFixture>();
+        gui->state().downloads()->setStarted(false);
+    }
+
+    void init()
+    {
+        gui->state().setUrlText(QString());
+        gui->state().info_reset();
+        gui->state().setPreset(Preset::best);
+        for (DownloadTask* task : gui->state().downloads()->tasks())
+            gui->state().downloads()->remove(task);
+    }
+
+    void cleanupTestCase() { gui.reset(); }
+
     void queriesWaitForAPauseInTyping()
     {
-        GuiFixture gui;
         const QString url = QStringLiteral("https://example.com/watch?v=typed");
         FakeTools::setInfo(url, FakeTools::videoDocument(QStringLiteral("typed"), QStringLiteral("Typed")));
-        auto* edit = gui.find<QLineEdit>(field);
-        QVERIFY(edit);
-        // Every query must come at least the delay after the key before it.
-        // Keys are a little apart, so a query that does not wait for the
-        // last key shows; on a loaded machine a long gap may rightly query.
+        // Every query comes at least the delay after the key before it (a
+        // long gap on a loaded machine may rightly query).
         QElapsedTimer clock;
         clock.start();
         qint64 lastKey = 0;
         QList<qint64> quietBeforeQuery;
-        connect(&gui.state(), &AppState::fetchStateChanged, this, [&] {
-            if (std::holds_alternative<FetchStates::Loading>(gui.state().fetchState()))
+        QMetaObject::Connection watch = connect(&gui->state(), &AppState::fetchStateChanged, this, [&] {
+            if (std::holds_alternative<FetchStates::Loading>(gui->state().fetchState()))
                 quietBeforeQuery << clock.elapsed() - lastKey;
         });
         for (const QChar c : url) {
-            QTest::keyClick(edit, c.toLatin1(), Qt::NoModifier, 20);
+            QTest::keyClick(gui->find<QLineEdit>(field), c.toLatin1(), Qt::NoModifier, 20);
             lastKey = clock.elapsed();
         }
-        QTRY_VERIFY_WITH_TIMEOUT(gui.state().info().has_value(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(gui->state().info().has_value(), 20000);
+        disconnect(watch);
         QVERIFY(!quietBeforeQuery.isEmpty());
         for (qint64 quiet : quietBeforeQuery)
             QVERIFY2(quiet >= 400, qPrintable(QString::number(quiet)));
         QCOMPARE(FakeTools::runs().last(), QStringLiteral("info ") + url);
     }
 
-    void hintFollowsTheMedia_data()
-    {
-        QTest::addColumn<QList<int>>("heights");
-        QTest::addColumn<QString>("hint");
-        QTest::newRow("480p media") << QList<int> { 240, 480 }
-                                    << QStringLiteral("Highest available is 480p — that’s what you’ll get.");
-        QTest::newRow("no heights") << QList<int> {} << QStringLiteral("Best quality up to 720p, merged by FFmpeg.");
-        QTest::newRow("1080p media") << QList<int> { 1080 } << QStringLiteral("Best quality up to 720p, merged by FFmpeg.");
-    }
-
-    void hintFollowsTheMedia()
-    {
-        QFETCH(QList<int>, heights);
-        QFETCH(QString, hint);
-        GuiFixture gui;
-        load(gui, videoWithHeights(heights));
-        gui.find<QAbstractButton>(QStringLiteral("720p"))->click();
-        QCOMPARE(gui.state().preset(), Preset::hd720);
-        QCOMPARE(labelText(gui, hint.left(8)), hint);
-    }
-
-    void presetChoiceIsRememberedExceptAdvanced()
-    {
-        GuiFixture gui;
-        load(gui, videoWithHeights({ 720 }));
-        gui.find<QAbstractButton>(QStringLiteral("Audio Only"))->click();
-        QCOMPARE(SettingsStore::string(QStringLiteral("defaultPreset")), QStringLiteral("Audio Only"));
-        gui.find<QAbstractButton>(QStringLiteral("Advanced Formats"))->click();
-        QCOMPARE(gui.state().preset(), Preset::custom);
-        QCOMPARE(SettingsStore::string(QStringLiteral("defaultPreset")), QStringLiteral("Audio Only"));
-    }
-
-    void availabilityListsTwelveLanguages()
-    {
-        GuiFixture gui;
-        QJsonObject document = videoWithHeights({ 360 });
-        QJsonObject subtitles;
-        for (int i = 0; i < 15; ++i)
-            subtitles.insert(QStringLiteral("l%1").arg(i, 2, 10, QLatin1Char('0')), QJsonArray {});
-        document.insert("subtitles", subtitles);
-        load(gui, document);
-        gui.find<QAbstractButton>(QStringLiteral("Subtitles"))->click();
-        QCOMPARE(labelText(gui, QStringLiteral("Available: ")),
-            QStringLiteral("Available: l00, l01, l02, l03, l04, l05, l06, l07, l08, l09, l10, l11…"));
-    }
-
     void downloadButtonFollowsCanDownload()
     {
-        GuiFixture gui;
-        auto* download = gui.find<QPushButton>(QStringLiteral("Download"));
-        QVERIFY(download);
-        const auto agrees = [&] { return download->isEnabled() == gui.state().canDownload(); };
+        auto* download = gui->find<QPushButton>(QStringLiteral("Download"));
         QVERIFY(!download->isEnabled());
         FakeTools::setInfo(QStringLiteral("https://example.com/slow"),
             FakeTools::videoDocument(QStringLiteral("slow"), QStringLiteral("Slow")), 2);
-        QTest::keyClicks(gui.find<QLineEdit>(field), QStringLiteral("https://example.com/slow"));
-        QVERIFY(download->isEnabled() && agrees());
-        QTRY_VERIFY(std::holds_alternative<FetchStates::Loading>(gui.state().fetchState()));
-        QVERIFY(!download->isEnabled() && agrees());
-        QTRY_VERIFY_WITH_TIMEOUT(gui.state().info().has_value(), 20000);
-        QVERIFY(download->isEnabled() && agrees());
+        QTest::keyClicks(gui->find<QLineEdit>(field), QStringLiteral("https://example.com/slow"));
+        QVERIFY(download->isEnabled());
+        QTRY_VERIFY(std::holds_alternative<FetchStates::Loading>(gui->state().fetchState()));
+        QVERIFY(!download->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(gui->state().info().has_value(), 20000);
+        QVERIFY(download->isEnabled());
+        QTest::keyClick(gui->find<QLineEdit>(field), Qt::Key_Return, Qt::ControlModifier);
+        QTRY_COMPARE(gui->state().downloads()->tasks().size(), 1);
+    }
 
-        gui.state().downloads()->setStarted(false);
-        QTest::keyClick(gui.find<QLineEdit>(field), Qt::Key_Return, Qt::ControlModifier);
-        QTRY_COMPARE(gui.state().downloads()->tasks().size(), 1);
+    // The quality buttons and format lists, through Add to Queue, into the
+    // queued options; every choice but Advanced is the next default.
+    void choicesReachTheQueuedOptions_data()
+    {
+        QTest::addColumn<QList<int>>("heights");
+        QTest::addColumn<QString>("preset");
+        QTest::addColumn<QString>("video"); // "": not chosen
+        QTest::addColumn<QString>("audio");
+        QTest::addColumn<QString>("hint");
+        QTest::addColumn<QString>("selector");
+        QTest::addColumn<bool>("audioOnly");
+        const QString capped = "bv*[height<=720]+ba/b[height<=720]/bv*+ba/b";
+        QTest::newRow("720p, 480p media") << QList<int> { 240, 480 } << "720p" << "" << "" << "Highest available is 480p — that’s what you’ll get." << capped << false;
+        QTest::newRow("720p, no heights") << QList<int> {} << "720p" << "" << "" << "Best quality up to 720p, merged by FFmpeg." << capped << false;
+        QTest::newRow("Audio Only") << QList<int> { 720 } << "Audio Only" << "" << "" << "" << "ba/b" << true;
+        QTest::newRow("Advanced, video and audio") << QList<int> { 720, 1080 } << "Advanced Formats" << "1080" << "140" << "" << "1080+140" << false;
+        QTest::newRow("Advanced, no audio") << QList<int> { 720, 1080 } << "Advanced Formats" << "720" << "none" << "" << "720" << false;
+        QTest::newRow("Advanced, audio only") << QList<int> { 720 } << "Advanced Formats" << "auto" << "140" << "" << "140" << true;
+    }
+
+    void choicesReachTheQueuedOptions()
+    {
+        QFETCH(QString, preset);
+        QFETCH(QString, video);
+        QFETCH(QString, audio);
+        QFETCH(QString, hint);
+        QFETCH(QList<int>, heights);
+        load(videoWithHeights(heights));
+        const std::optional<QString> remembered = SettingsStore::string(QStringLiteral("defaultPreset"));
+        gui->find<QAbstractButton>(preset)->click();
+        if (!video.isEmpty()) {
+            choose(gui->find<QComboBox>(QStringLiteral("Video")), video);
+            choose(gui->find<QComboBox>(QStringLiteral("Audio")), audio);
+        }
+        if (!hint.isEmpty())
+            QCOMPARE(visibleLabel(hint.left(8)), hint);
+        QCOMPARE(SettingsStore::string(QStringLiteral("defaultPreset")), video.isEmpty() ? preset : remembered);
+        gui->find<QPushButton>(QStringLiteral("Add to Queue"))->click();
+        QCOMPARE(gui->state().downloads()->tasks().size(), 1);
+        const DownloadOptions queued = gui->state().downloads()->tasks().first()->options();
+        QTEST(queued.formatSelector.value_or(QString()), "selector");
+        QTEST(queued.audioOnly, "audioOnly");
+        QCOMPARE(queued.presetName, preset == "Advanced Formats" ? QStringLiteral("Advanced") : preset);
     }
 
     void playlistItemsAreChosenInTheList()
     {
-        GuiFixture gui;
-        auto* list = gui.find<QTreeView>(QStringLiteral("Playlist items"));
-        QVERIFY(list);
+        auto* list = gui->find<QTreeView>(QStringLiteral("Playlist items"));
         QAbstractItemModelTester tester(list->model());
-        load(gui, FakeTools::playlistDocument(QStringLiteral("List"), 5), QStringLiteral("https://example.com/playlist?list=1"));
-        auto* action = gui.find<QPushButton>(QStringLiteral("Download 5 Items"));
+        load(FakeTools::playlistDocument(QStringLiteral("List"), 5), QStringLiteral("https://example.com/playlist?list=1"));
+        auto* action = gui->find<QPushButton>(QStringLiteral("Download 5 Items"));
         QVERIFY(action);
-        gui.find<QAbstractButton>(QStringLiteral("None"))->click();
-        QCOMPARE(gui.state().selectedItems(), QSet<int> {});
+        gui->find<QAbstractButton>(QStringLiteral("None"))->click();
+        QCOMPARE(gui->state().selectedItems(), QSet<int> {});
         const QModelIndex third = list->model()->index(2, 0);
         QVERIFY(list->model()->setData(third, Qt::Checked, Qt::CheckStateRole));
-        QCOMPARE(gui.state().selectedItems(), QSet<int> { 3 });
-        QCOMPARE(labelText(gui, QStringLiteral("1 of")), QStringLiteral("1 of 5 selected"));
+        QCOMPARE(gui->state().selectedItems(), QSet<int> { 3 });
         QCOMPARE(action->text(), QStringLiteral("Download 1 Items"));
-        gui.find<QAbstractButton>(QStringLiteral("Select All"))->click();
-        QCOMPARE(gui.state().selectedItems().size(), 5);
+        gui->find<QAbstractButton>(QStringLiteral("Select All"))->click();
+        QCOMPARE(gui->state().selectedItems().size(), 5);
         QCOMPARE(third.data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
 
         // Coming back to the screen keeps the choices: the link is not queried again.
-        gui.find<QAbstractButton>(QStringLiteral("None"))->click();
-        QSignalSpy fetches(&gui.state(), &AppState::fetchStateChanged);
-        gui.state().setSelection(SidebarItem::queue);
-        gui.state().setSelection(SidebarItem::download);
+        gui->find<QAbstractButton>(QStringLiteral("None"))->click();
+        QSignalSpy fetches(&gui->state(), &AppState::fetchStateChanged);
+        gui->state().setSelection(SidebarItem::queue);
+        gui->state().setSelection(SidebarItem::download);
         QVERIFY(!fetches.wait(DownloadView::queryDelayMs * 3));
-        QCOMPARE(gui.state().selectedItems(), QSet<int> {});
-        QVERIFY(list->model()->setData(third, Qt::Checked, Qt::CheckStateRole));
+        QCOMPARE(gui->state().selectedItems(), QSet<int> {});
+        list->setCurrentIndex(third.siblingAtColumn(1));
+        QTest::keyClick(list, Qt::Key_Space); // ticks the row wherever its focus is
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Space);
 
-        gui.state().downloads()->setStarted(false);
+        QCOMPARE(gui->state().selectedItems(), (QSet<int> { 3, 4 }));
         action->click();
-        QCOMPARE(gui.state().downloads()->tasks().size(), 1);
-        QCOMPARE(gui.find<QLineEdit>(field)->text(), QString());
+        QCOMPARE(gui->state().downloads()->tasks().size(), 1);
+        QCOMPARE(gui->state().downloads()->tasks().first()->options().playlistItems, std::optional<QString>("3-4"));
+        QCOMPARE(gui->find<QLineEdit>(field)->text(), QString());
     }
 
     void thumbnailLoaderKeepsOnlyGoodLatestPictures_data()

@@ -17,22 +17,6 @@
 
 namespace {
 
-// Drags data over a widget of the window and drops it there.
-void dragAndDrop(QWidget* target, QMimeData* data, MainWindow& window, bool drop = true)
-{
-    const QPoint centre = target->rect().center();
-    QDragEnterEvent enter(centre, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &enter);
-    QVERIFY(enter.isAccepted());
-    QVERIFY(window.isDropTargeted());
-    if (!drop)
-        return;
-    QDropEvent dropped(QPointF(centre), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &dropped);
-    QVERIFY(dropped.isAccepted());
-    QVERIFY(!window.isDropTargeted());
-}
-
 int badge(const MainWindow& window)
 {
     const QAbstractItemModel* model = window.sidebar()->model();
@@ -52,20 +36,15 @@ private slots:
         DownloadManager* downloads = gui.state().downloads();
         downloads->setStarted(false);
         QCOMPARE(badge(gui.window()), 0);
-        DownloadOptions options;
-        options.url = QStringLiteral("https://example.com/a");
-        DownloadTask* first = downloads->enqueue(options);
-        downloads->enqueue(options);
+        DownloadTask* first = downloads->enqueue(DownloadOptions { .url = QStringLiteral("https://example.com/a") });
+        downloads->enqueue(DownloadOptions { .url = QStringLiteral("https://example.com/a") });
         downloads->pause(first);
         QTRY_COMPARE(badge(gui.window()), 2);
         for (DownloadTask* task : downloads->tasks())
             downloads->cancel(task);
         QTRY_COMPARE(badge(gui.window()), 0);
-    }
 
-    void emptySidebarSelectionShowsTheDownloadScreen()
-    {
-        GuiFixture gui;
+        // Nothing selected in the sidebar means the Download screen.
         gui.state().setSelection(SidebarItem::history);
         QCOMPARE(gui.window().sidebar()->currentIndex().row(), int(SidebarItem::history));
         gui.window().sidebar()->selectionModel()->clearSelection();
@@ -73,27 +52,52 @@ private slots:
         QVERIFY(gui.window().screen(int(SidebarItem::download))->isVisible());
     }
 
-    void droppedTextWithThreeLinksQueuesThree()
+    // Any part of the window takes a drop, the set-up screen too.
+    void dropsAnywhereReachTheState_data()
     {
-        GuiFixture gui;
-        gui.state().downloads()->setStarted(false);
-        auto* data = new QMimeData;
-        data->setText(QStringLiteral("see https://a.example/1, http://b.example/2 and www.c.example/3."));
-        dragAndDrop(gui.window().sidebar()->viewport(), data, gui.window());
-        QCOMPARE(gui.state().downloads()->tasks().size(), 3);
-        QCOMPARE(gui.state().selection(), SidebarItem::queue);
-        delete data;
+        QTest::addColumn<bool>("ready");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("urls");
+        QTest::addColumn<int>("queued");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("toast");
+        QTest::newRow("text with three links") << true << "see https://a.example/1, http://b.example/2 and www.c.example/3." << QStringList {} << 3 << "" << "";
+        QTest::newRow("a link") << true << "" << QStringList { "https://a.example/1?v=%C3%A9" } << 0 << "https://a.example/1?v=%C3%A9" << "";
+        QTest::newRow("a file over the set-up screen") << false << "" << QStringList { "file:///tmp/clip.mp4" } << 0 << "" << "No valid link found.";
     }
 
-    void dropOverTheSetupScreenReachesTheState()
+    void dropsAnywhereReachTheState()
     {
-        GuiFixture gui(false, false); // no tools: the set-up screen stays
-        QVERIFY(!gui.state().setupDone());
-        auto data = std::make_unique<QMimeData>();
-        data->setUrls({ QUrl::fromLocalFile(QStringLiteral("/tmp/clip.mp4")) });
-        dragAndDrop(gui.window().centralWidget(), data.get(), gui.window());
-        QCOMPARE(gui.state().toast(), QStringLiteral("No valid link found."));
-        QTRY_VERIFY(!gui.state().deps()->busy()); // the failing set-up ends before the window goes
+        QFETCH(bool, ready);
+        QFETCH(QString, text);
+        QFETCH(QStringList, urls);
+        QFETCH(int, queued);
+        QFETCH(QString, field);
+        QFETCH(QString, toast);
+        GuiFixture gui(ready, ready); // no tools: the set-up screen stays
+        gui.state().downloads()->setStarted(false);
+        QMimeData data;
+        if (!text.isEmpty())
+            data.setText(text);
+        if (!urls.isEmpty())
+            data.setUrls(QList<QUrl>(urls.cbegin(), urls.cend()));
+        QWidget* target = ready ? gui.window().sidebar()->viewport() : gui.window().centralWidget();
+        const QPoint centre = target->rect().center();
+        QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        QVERIFY(enter.isAccepted());
+        QVERIFY(gui.window().isDropTargeted());
+        QDropEvent dropped(QPointF(centre), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &dropped);
+        QVERIFY(dropped.isAccepted());
+        QVERIFY(!gui.window().isDropTargeted());
+        QCOMPARE(gui.state().downloads()->tasks().size(), queued);
+        if (queued)
+            QCOMPARE(gui.state().selection(), SidebarItem::queue);
+        QCOMPARE(gui.state().urlText(), field);
+        if (!toast.isEmpty())
+            QCOMPARE(gui.state().toast(), toast);
+        QTRY_VERIFY(!gui.state().deps()->busy()); // a failing set-up ends before the window goes
     }
 
     void toastStaysItsTimeAndANewerTextGetsItsOwn()
@@ -108,8 +112,7 @@ private slots:
         gui.state().setToast(QStringLiteral("Added 2 downloads"));
         QTRY_VERIFY_WITH_TIMEOUT(!gui.state().toast().has_value(), 10000);
         // The first text's timer ended while the second still had half its time.
-        QVERIFY2(
-            clock.elapsed() >= ToastView::durationMs * 5 / 4, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(clock.elapsed() >= ToastView::durationMs * 5 / 4, qPrintable(QString::number(clock.elapsed())));
         QTRY_VERIFY(!toast->isVisible());
     }
 };

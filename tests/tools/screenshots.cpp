@@ -4,19 +4,17 @@
 // through scripts/screenshots, which gives it a throwaway home under Xvfb.
 #include "AppState.h"
 #include "Confirmation.h"
+#include "DependencyManager.h"
 #include "DownloadManager.h"
 #include "DownloadTask.h"
+#include "FakeTools.h"
+#include "GuiFixture.h"
 #include "HistoryStore.h"
 #include "HistoryView.h"
 #include "LogManager.h"
 #include "LogView.h"
-#include "QueueView.h"
-#include "DependencyManager.h"
-#include "DownloadManager.h"
-#include "FakeTools.h"
-#include "GuiFixture.h"
 #include "MainWindow.h"
-#include "ScreenshotPalette.h"
+#include "QueueView.h"
 #include "SettingsWindow.h"
 #include "TestHttpServer.h"
 #include "ToolMirror.h"
@@ -32,10 +30,14 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPalette>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextStream>
-#include <QToolButton>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -45,17 +47,52 @@ template <typename Condition> void waitFor(Condition condition, int timeoutMs = 
         QTextStream(stderr) << "a screen did not reach the state to be shot" << Qt::endl;
 }
 
-bool save(QWidget* widget, const QString& path)
+QString outputDir;
+QString suffix; // "-dark" for the dark palette
+
+// Saves a picture of the widget as NAME.png, or NAME-dark.png.
+void save(QWidget* widget, const char* name)
 {
     // Layouts settle over several rounds of posted events; a grab before they
     // have would show squeezed rows that no user ever sees.
     QTest::qWait(200);
+    const QString path = outputDir + QLatin1Char('/') + QLatin1String(name) + suffix + u".png"_s;
     const bool saved = widget->grab().save(path);
     QTextStream(stdout) << (saved ? "saved " : "could not save ") << path << Qt::endl;
-    return saved;
 }
 
-void shootSetup(const QString& dir, const QString& suffix)
+// The style's own light palette, or a dark one like a desktop's dark mode.
+void applyPalette(bool dark)
+{
+    QApplication::setStyle(QStyleFactory::create(u"Fusion"_s));
+    if (!dark) {
+        QApplication::setPalette(QApplication::style()->standardPalette());
+        return;
+    }
+    QPalette palette;
+    const QColor window(0x2b, 0x2b, 0x2e);
+    // Fields a little lighter than the window, as dark desktops draw them, so
+    // the style's dark outlines of check boxes and fields stay visible.
+    const QColor base(0x38, 0x38, 0x3c);
+    const QColor text(0xe8, 0xe8, 0xea);
+    const std::pair<QPalette::ColorRole, QColor> colors[] { { QPalette::Window, window },
+        { QPalette::WindowText, text }, { QPalette::Base, base }, { QPalette::AlternateBase, window },
+        { QPalette::ToolTipBase, base }, { QPalette::ToolTipText, text }, { QPalette::Text, text },
+        { QPalette::PlaceholderText, QColor(0x8c, 0x8c, 0x90) },
+        { QPalette::Button, QColor(0x3a, 0x3a, 0x3e) }, { QPalette::ButtonText, text },
+        { QPalette::BrightText, Qt::white }, { QPalette::Highlight, QColor(0x3d, 0x8b, 0xfd) },
+        { QPalette::HighlightedText, Qt::white }, { QPalette::Link, QColor(0x6c, 0xa8, 0xff) },
+        { QPalette::Light, QColor(0x4a, 0x4a, 0x4e) }, { QPalette::Midlight, QColor(0x40, 0x40, 0x44) },
+        { QPalette::Mid, QColor(0x33, 0x33, 0x36) }, { QPalette::Dark, QColor(0x18, 0x18, 0x1a) },
+        { QPalette::Shadow, Qt::black } };
+    for (const auto& [role, color] : colors)
+        palette.setColor(role, color);
+    for (const auto role : { QPalette::WindowText, QPalette::Text, QPalette::ButtonText })
+        palette.setColor(QPalette::Disabled, role, QColor(0x7a, 0x7a, 0x7e));
+    QApplication::setPalette(palette);
+}
+
+void shootSetup()
 {
     TestHttpServer server;
     qputenv("KLIPWELL_TOOL_MIRROR", server.origin().toUtf8());
@@ -64,25 +101,25 @@ void shootSetup(const QString& dir, const QString& suffix)
     {
         GuiFixture gui(false, false);
         waitFor([&] { return gui.state().deps()->state(Tool::ytdlp).progress > 0.35; }, 30000);
-        save(&gui.window(), dir + QStringLiteral("/setup-installing") + suffix + QStringLiteral(".png"));
+        save(&gui.window(), "setup-installing");
     }
     server.setBytesPerSecond(0);
     server.serveStatus(ToolMirror::path(Tool::ytdlp), 404);
     GuiFixture gui(false, false);
     waitFor(
         [&] { return gui.state().deps()->phase() == Phase::failed && !gui.state().deps()->busy(); }, 60000);
-    save(&gui.window(), dir + QStringLiteral("/setup-failed") + suffix + QStringLiteral(".png"));
+    save(&gui.window(), "setup-failed");
     qunsetenv("KLIPWELL_TOOL_MIRROR");
 }
 
-void shootDiagnostics(const QString& dir, const QString& suffix)
+void shootDiagnostics()
 {
     GuiFixture gui;
     gui.state().setSelection(SidebarItem::diagnostics);
     waitFor([&] {
         return !gui.state().deps()->diagnostics().isEmpty() && !gui.state().deps()->runningDiagnostics();
     });
-    save(&gui.window(), dir + QStringLiteral("/diagnostics") + suffix + QStringLiteral(".png"));
+    save(&gui.window(), "diagnostics");
 }
 
 // A landscape picture for the sample video: dusk sky, hills, a sun.
@@ -122,8 +159,8 @@ QJsonObject format(const QString& id, const QString& ext, int height, const QStr
 
 QJsonObject sampleVideo(const QString& thumbnail)
 {
-    QJsonObject document = FakeTools::videoDocument(QStringLiteral("aurora"),
-        QStringLiteral("Northern Lights over Tromsø — a 4K time-lapse of the longest night"));
+    QJsonObject document = FakeTools::videoDocument(
+        u"aurora"_s, u"Northern Lights over Tromsø — a 4K time-lapse of the longest night"_s);
     document.insert("uploader", "Arctic Skies");
     document.insert("duration", 754);
     document.insert("extractor", "generic");
@@ -145,14 +182,13 @@ QJsonObject sampleVideo(const QString& thumbnail)
 
 QJsonObject samplePlaylist()
 {
-    QJsonObject document = FakeTools::playlistDocument(QStringLiteral("Field recordings — autumn 2026"), 24);
+    QJsonObject document = FakeTools::playlistDocument(u"Field recordings — autumn 2026"_s, 24);
     QJsonArray entries = document.value("entries").toArray();
     const QStringList names { "Rain on the tin roof", "Harbour at dawn", "Crows over the stubble field",
         "Night train to Bergen", "Wind in the aspens", "Market square, Saturday" };
     for (int i = 0; i < entries.size(); ++i) {
         QJsonObject entry = entries[i].toObject();
-        entry.insert("title",
-            QString(names[i % names.size()] + QStringLiteral(" (take %1)").arg(i / names.size() + 1)));
+        entry.insert("title", QString(names[i % names.size()] + u" (take %1)"_s.arg(i / names.size() + 1)));
         entry.insert("duration", 95 + 37 * i);
         entries[i] = entry;
     }
@@ -161,79 +197,70 @@ QJsonObject samplePlaylist()
     return document;
 }
 
-void typeLink(GuiFixture& gui, const QString& link)
-{
-    auto* field = gui.find<QLineEdit>(QStringLiteral("Paste a video or playlist link"));
-    field->setFocus();
-    QTest::keyClicks(field, link);
-}
-
-void shootDownload(const QString& dir, const QString& suffix)
+void shootDownload()
 {
     TestHttpServer server;
-    server.serveData(QStringLiteral("/aurora.png"), thumbnailPng(), "image/png");
-    const QString video = QStringLiteral("https://videos.example/watch/aurora");
-    const QString playlist = QStringLiteral("https://videos.example/playlist/field-recordings");
-    const QString slow = QStringLiteral("https://videos.example/watch/slow");
+    server.serveData(u"/aurora.png"_s, thumbnailPng(), "image/png");
+    const QString video = u"https://videos.example/watch/aurora"_s;
+    const QString playlist = u"https://videos.example/playlist/field-recordings"_s;
+    const QString slow = u"https://videos.example/watch/slow"_s;
     GuiFixture gui;
-    FakeTools::setInfo(video, sampleVideo(server.origin() + QStringLiteral("/aurora.png")));
+    FakeTools::setInfo(video, sampleVideo(server.origin() + u"/aurora.png"_s));
     FakeTools::setInfo(playlist, samplePlaylist());
-    FakeTools::setInfo(slow, FakeTools::videoDocument(QStringLiteral("slow"), QStringLiteral("Slow")), 60);
-    const auto path = [&](const char* name) -> QString {
-        return dir + QLatin1String(name) + suffix + QStringLiteral(".png");
-    };
-    save(&gui.window(), path("/download-idle"));
+    FakeTools::setInfo(slow, FakeTools::videoDocument(u"slow"_s, u"Slow"_s), 60);
+    save(&gui.window(), "download-idle");
 
-    typeLink(gui, slow);
+    auto* field = gui.find<QLineEdit>(u"Paste a video or playlist link"_s);
+    field->setFocus();
+    QTest::keyClicks(field, slow);
     waitFor([&] { return std::holds_alternative<FetchStates::Loading>(gui.state().fetchState()); });
-    save(&gui.window(), path("/download-loading"));
+    save(&gui.window(), "download-loading");
 
-    gui.state().setUrlText(QStringLiteral("not a link at all"));
+    gui.state().setUrlText(u"not a link at all"_s);
     gui.state().fetch();
-    save(&gui.window(), path("/download-failed"));
+    save(&gui.window(), "download-failed");
 
     gui.state().setUrlText(video);
     waitFor([&] { return std::holds_alternative<FetchStates::Loaded>(gui.state().fetchState()); }, 30000);
     QTest::qWait(300); // the thumbnail arrives from the local server
-    save(&gui.window(), path("/download-loaded"));
+    save(&gui.window(), "download-loaded");
     gui.state().setPreset(Preset::custom);
-    gui.state().setVideoFormatID(QStringLiteral("137"));
-    gui.state().setAudioFormatID(QStringLiteral("140"));
-    save(&gui.window(), path("/download-advanced"));
+    gui.state().setVideoFormatID(u"137"_s);
+    gui.state().setAudioFormatID(u"140"_s);
+    save(&gui.window(), "download-advanced");
     gui.state().setPreset(Preset::best);
 
     gui.state().setUrlText(playlist);
     waitFor([&] { return gui.state().info() && gui.state().info()->isPlaylist; }, 30000);
     gui.state().setSelectedItems({ 1, 2, 3, 5, 8, 13 });
-    save(&gui.window(), path("/download-playlist"));
+    save(&gui.window(), "download-playlist");
 }
 
-void shootSettings(const QString& dir, const QString& suffix)
+void shootSettings()
 {
     GuiFixture gui;
     SettingsWindow settings(&gui.state());
     settings.show();
-    const QStringList names { QStringLiteral("general"), QStringLiteral("formats"), QStringLiteral("network"),
-        QStringLiteral("tools") };
-    for (int tab = 0; tab < names.size(); ++tab) {
+    const char* names[] { "settings-general", "settings-formats", "settings-network", "settings-tools" };
+    for (int tab = 0; tab < 4; ++tab) {
         settings.tabs()->setCurrentIndex(tab);
-        save(&settings, dir + QStringLiteral("/settings-") + names.at(tab) + suffix + QStringLiteral(".png"));
+        save(&settings, names[tab]);
     }
 }
 
 // The tray menu while one download runs.
-void shootTrayMenu(const QString& dir, const QString& suffix)
+void shootTrayMenu()
 {
     GuiFixture gui;
     FakeTools::setDownloadSeconds(120);
     DownloadOptions options;
-    options.url = QStringLiteral("https://example.com/long");
-    options.folder = QDir::homePath() + QStringLiteral("/Downloads");
+    options.url = u"https://example.com/long"_s;
+    options.folder = QDir::homePath() + u"/Downloads"_s;
     gui.state().downloads()->enqueue(options);
     waitFor([&] { return gui.state().downloads()->activeCount() == 1; });
     TrayIcon tray(gui.state().downloads());
     tray.menu()->popup(QPoint(40, 40));
-    save(tray.menu(), dir + QStringLiteral("/tray-menu") + suffix + QStringLiteral(".png"));
+    save(tray.menu(), "tray-menu");
     tray.menu()->hide();
     gui.state().downloads()->pauseAll();
 }
@@ -242,8 +269,8 @@ DownloadOptions namedOptions(const QString& title, const QString& slug)
 {
     DownloadOptions options;
     options.title = title;
-    options.url = QStringLiteral("https://videos.example/watch/") + slug;
-    options.folder = QDir::homePath() + QStringLiteral("/Downloads");
+    options.url = u"https://videos.example/watch/"_s + slug;
+    options.folder = QDir::homePath() + u"/Downloads"_s;
     return options;
 }
 
@@ -252,49 +279,40 @@ void fillQueue(DownloadManager* downloads)
 {
     using namespace ProgressEvents;
     downloads->setStarted(false);
-    downloads->enqueue(namedOptions(QStringLiteral("Harbour at dawn"), QStringLiteral("harbour")));
-    DownloadTask* running = downloads->enqueue(namedOptions(
-        QStringLiteral("Northern Lights over Tromsø — a 4K time-lapse"), QStringLiteral("aurora")));
-    running->apply(
-        Progress { 512'400'000, 1'650'000'000, 8'750'000, 130, QStringLiteral("aurora.f313.webm") });
-    DownloadOptions list
-        = namedOptions(QStringLiteral("Field recordings — autumn 2026"), QStringLiteral("fields"));
+    downloads->enqueue(namedOptions(u"Harbour at dawn"_s, u"harbour"_s));
+    DownloadTask* running
+        = downloads->enqueue(namedOptions(u"Northern Lights over Tromsø — a 4K time-lapse"_s, u"aurora"_s));
+    running->apply(Progress { 512'400'000, 1'650'000'000, 8'750'000, 130, u"aurora.f313.webm"_s });
+    DownloadOptions list = namedOptions(u"Field recordings — autumn 2026"_s, u"fields"_s);
     list.isPlaylist = true;
     DownloadTask* playlist = downloads->enqueue(list);
-    playlist->apply(Item { 4, 24, QStringLiteral("Night train to Bergen") });
-    playlist->apply(Progress { 3'100'000, 7'400'000, 1'200'000, 4, QStringLiteral("04 Night train.m4a") });
-    DownloadTask* processing
-        = downloads->enqueue(namedOptions(QStringLiteral("Wind in the aspens"), QStringLiteral("wind")));
+    playlist->apply(Item { 4, 24, u"Night train to Bergen"_s });
+    playlist->apply(Progress { 3'100'000, 7'400'000, 1'200'000, 4, u"04 Night train.m4a"_s });
+    DownloadTask* processing = downloads->enqueue(namedOptions(u"Wind in the aspens"_s, u"wind"_s));
     processing->setStatus(TaskStatus::processing);
     processing->setProgress(0.99);
-    processing->setStage(QStringLiteral("Merging formats"));
-    DownloadTask* paused = downloads->enqueue(
-        namedOptions(QStringLiteral("Market square, Saturday"), QStringLiteral("market")));
+    processing->setStage(u"Merging formats"_s);
+    DownloadTask* paused = downloads->enqueue(namedOptions(u"Market square, Saturday"_s, u"market"_s));
     paused->apply(Progress { 427, 1000, std::nullopt, std::nullopt, QString() });
     paused->setStatus(TaskStatus::paused);
-    DownloadTask* done
-        = downloads->enqueue(namedOptions(QStringLiteral("Rain on the tin roof"), QStringLiteral("rain")));
-    done->apply(
-        FinalFile { QDir::homePath() + QStringLiteral("/Downloads/Rain on the tin roof [rain].mp4") });
+    DownloadTask* done = downloads->enqueue(namedOptions(u"Rain on the tin roof"_s, u"rain"_s));
+    done->apply(FinalFile { QDir::homePath() + u"/Downloads/Rain on the tin roof [rain].mp4"_s });
     done->setFinalSize(48'300'000);
     done->setStatus(TaskStatus::completed);
-    DownloadTask* failed = downloads->enqueue(
-        namedOptions(QStringLiteral("Crows over the stubble field"), QStringLiteral("crows")));
-    failed->setError(
-        QStringLiteral("This video is private. Sign in with the browser cookies setting and try again."));
+    DownloadTask* failed = downloads->enqueue(namedOptions(u"Crows over the stubble field"_s, u"crows"_s));
+    failed->setError(u"This video is private. Sign in with the browser cookies setting and try again."_s);
     failed->setStatus(TaskStatus::failed);
-    downloads
-        ->enqueue(namedOptions(QStringLiteral("Lighthouse keeper’s diary"), QStringLiteral("lighthouse")))
+    downloads->enqueue(namedOptions(u"Lighthouse keeper’s diary"_s, u"lighthouse"_s))
         ->setStatus(TaskStatus::cancelled);
 }
 
-void shootQueue(const QString& dir, const QString& suffix)
+void shootQueue()
 {
     GuiFixture gui;
     gui.state().setSelection(SidebarItem::queue);
-    save(&gui.window(), dir + QStringLiteral("/queue-empty") + suffix + QStringLiteral(".png"));
+    save(&gui.window(), "queue-empty");
     fillQueue(gui.state().downloads());
-    save(&gui.window(), dir + QStringLiteral("/queue") + suffix + QStringLiteral(".png"));
+    save(&gui.window(), "queue");
 
     DownloadTask* task = gui.state().downloads()->tasks().at(1);
     for (const char* line :
@@ -306,7 +324,7 @@ void shootQueue(const QString& dir, const QString& suffix)
     auto* view = qobject_cast<QueueView*>(gui.window().screen(int(SidebarItem::queue)));
     view->showLog(task->id());
     waitFor([&] { return !view->logView()->text().isEmpty(); });
-    save(view->logView(), dir + QStringLiteral("/queue-log") + suffix + QStringLiteral(".png"));
+    save(view->logView(), "queue-log");
     view->logView()->close();
 }
 
@@ -316,8 +334,7 @@ void recordHistory(HistoryStore* history)
                          const QString& error = QString()) {
         DownloadTask task(namedOptions(title, slug));
         if (status == TaskStatus::completed)
-            task.apply(ProgressEvents::FinalFile {
-                QDir::homePath() + QStringLiteral("/Downloads/") + title + QStringLiteral(".mp4") });
+            task.apply(ProgressEvents::FinalFile { QDir::homePath() + u"/Downloads/"_s + title + u".mp4"_s });
         if (size > 0)
             task.setFinalSize(size);
         if (!error.isEmpty())
@@ -325,33 +342,32 @@ void recordHistory(HistoryStore* history)
         task.setStatus(status);
         history->record(&task);
     };
-    add(QStringLiteral("Lighthouse keeper’s diary"), QStringLiteral("lighthouse"), TaskStatus::cancelled, 0);
-    add(QStringLiteral("Crows over the stubble field"), QStringLiteral("crows"), TaskStatus::failed, 0,
-        QStringLiteral("This video is private. Sign in with the browser cookies setting and try again."));
-    add(QStringLiteral("Aurora borealis, second night"), QStringLiteral("aurora-2"), TaskStatus::completed,
-        812'000'000);
-    add(QStringLiteral("Rain on the tin roof"), QStringLiteral("rain"), TaskStatus::completed, 48'300'000);
-    add(QStringLiteral("Northern Lights over Tromsø — a 4K time-lapse"), QStringLiteral("aurora"),
-        TaskStatus::completed, 1'650'000'000);
+    add(u"Lighthouse keeper’s diary"_s, u"lighthouse"_s, TaskStatus::cancelled, 0);
+    add(u"Crows over the stubble field"_s, u"crows"_s, TaskStatus::failed, 0,
+        u"This video is private. Sign in with the browser cookies setting and try again."_s);
+    add(u"Aurora borealis, second night"_s, u"aurora-2"_s, TaskStatus::completed, 812'000'000);
+    add(u"Rain on the tin roof"_s, u"rain"_s, TaskStatus::completed, 48'300'000);
+    add(u"Northern Lights over Tromsø — a 4K time-lapse"_s, u"aurora"_s, TaskStatus::completed,
+        1'650'000'000);
 }
 
-void shootHistory(const QString& dir, const QString& suffix)
+void shootHistory()
 {
     GuiFixture gui;
     gui.state().setSelection(SidebarItem::history);
-    save(&gui.window(), dir + QStringLiteral("/history-empty") + suffix + QStringLiteral(".png"));
+    save(&gui.window(), "history-empty");
     recordHistory(gui.state().history());
-    save(&gui.window(), dir + QStringLiteral("/history") + suffix + QStringLiteral(".png"));
-    auto* search = gui.find<QLineEdit>(QStringLiteral("Search history"));
+    save(&gui.window(), "history");
+    auto* search = gui.find<QLineEdit>(u"Search history"_s);
     search->setFocus();
-    QTest::keyClicks(search, QStringLiteral("aurora"));
-    save(&gui.window(), dir + QStringLiteral("/history-search") + suffix + QStringLiteral(".png"));
+    QTest::keyClicks(search, u"aurora"_s);
+    save(&gui.window(), "history-search");
     search->clear();
 
     auto* view = qobject_cast<HistoryView*>(gui.window().screen(int(SidebarItem::history)));
     Confirmation::replaceForTesting([&](QMessageBox& box) {
         box.show();
-        save(&box, dir + QStringLiteral("/history-clear") + suffix + QStringLiteral(".png"));
+        save(&box, "history-clear");
         return false;
     });
     view->clearHistory();
@@ -363,24 +379,20 @@ void shootHistory(const QString& dir, const QString& suffix)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Klipwell"));
-    QApplication::setApplicationName(QStringLiteral("Klipwell"));
+    QApplication::setOrganizationName(u"Klipwell"_s);
+    QApplication::setApplicationName(u"Klipwell"_s);
     if (argc != 2) {
         QTextStream(stderr) << "usage: screenshots OUTPUT-FOLDER" << Qt::endl;
         return 2;
     }
-    const QString dir = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
-    QDir().mkpath(dir);
+    outputDir = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    QDir().mkpath(outputDir);
     for (const bool dark : { false, true }) {
-        ScreenshotPalette::apply(dark);
-        const QString suffix = dark ? QStringLiteral("-dark") : QString();
-        shootSetup(dir, suffix);
-        shootDownload(dir, suffix);
-        shootDiagnostics(dir, suffix);
-        shootSettings(dir, suffix);
-        shootTrayMenu(dir, suffix);
-        shootQueue(dir, suffix);
-        shootHistory(dir, suffix);
+        applyPalette(dark);
+        suffix = dark ? u"-dark"_s : QString();
+        for (const auto shoot : { shootSetup, shootDownload, shootDiagnostics, shootSettings, shootTrayMenu,
+                 shootQueue, shootHistory })
+            shoot();
     }
     return 0;
 }

@@ -33,13 +33,7 @@ GuiFixture::~GuiFixture()
 void GuiFixture::resetData(bool standIns)
 {
     QDir(AppPaths::support()).removeRecursively();
-    // The store's own file: a plain QSettings() would name the test program's.
-    QSettings(
-        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Klipwell"), QStringLiteral("Klipwell"))
-        .clear();
-    SettingsStore::set(QStringLiteral("autoUpdateTools"), false);
-    SettingsStore::set(
-        QStringLiteral("downloadFolder"), QString(QDir::homePath() + QStringLiteral("/Downloads")));
+    resetSettings();
     if (!standIns) {
         // Set-up must never reach the real release hosts from a test: without
         // a mirror of the test's own, it meets a closed local port.
@@ -50,6 +44,17 @@ void GuiFixture::resetData(bool standIns)
     const QString error = FakeTools::install();
     if (!error.isEmpty())
         qWarning("stand-ins not installed: %s", qPrintable(error));
+}
+
+void GuiFixture::resetSettings()
+{
+    // The store's own file: a plain QSettings() would name the test program's.
+    QSettings(
+        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Klipwell"), QStringLiteral("Klipwell"))
+        .clear();
+    SettingsStore::set(QStringLiteral("autoUpdateTools"), false);
+    SettingsStore::set(
+        QStringLiteral("downloadFolder"), QString(QDir::homePath() + QStringLiteral("/Downloads")));
 }
 
 QWidget* GuiFixture::findWidget(const QString& name, QWidget* root, const QMetaObject* type) const

@@ -32,9 +32,11 @@ public:
         return qobject_cast<T*>(findWidget(accessibleName, root, &T::staticMetaObject));
     }
 
-    // Empties the data folder and the settings, then installs the stand-ins;
-    // automatic tool updates are off so nothing reaches the network.
+    // Empties the data folder and the settings, then installs the stand-ins.
     static void resetData(bool standIns = true);
+    // Empties the settings; automatic tool updates stay off so nothing
+    // reaches the network.
+    static void resetSettings();
 
 private:
     QWidget* findWidget(const QString& name, QWidget* root, const QMetaObject* type) const;
