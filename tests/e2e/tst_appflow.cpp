@@ -3,17 +3,16 @@
 // FFmpeg, ffprobe, Deno) to finished files, with the default settings.
 #include "AppState.h"
 
+#include "DemoSite.h"
 #include "DependencyManager.h"
 #include "DownloadManager.h"
 #include "DownloadTask.h"
 #include "HistoryStore.h"
 #include "LogManager.h"
 #include "SettingsStore.h"
-#include "TestHttpServer.h"
 #include "TestMedia.h"
 #include "TestSupport.h"
-#include "ToolMirror.h"
-#include "YtdlpWrapper.h"
+#include "Tool.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -72,17 +71,11 @@ class TestAppFlow : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_scratch;
-    TestHttpServer m_server;
-    std::unique_ptr<ToolMirror> m_mirror;
+    DemoSite m_site;
     EmptyPasteboard m_pasteboard;
     std::unique_ptr<AppState> m_state;
     QString m_folder; // where the current test downloads to
     QList<QUuid> m_completed; // every download of the suite, for the history
-
-    QString link(const QString& media) const
-    {
-        return m_server.url(QStringLiteral("/media/") + media).toString(QUrl::FullyEncoded);
-    }
 
     // Puts the link in the field the way every intake path does and fetches it.
     void receiveAndFetch(const QString& url)
@@ -130,22 +123,10 @@ private slots:
         // The suite installs tools and downloads into the home folder: never a real one.
         if (qEnvironmentVariableIsEmpty("KLIPWELL_TESTING"))
             QSKIP("run through ctest, which gives the suite a private home");
-        const QString ytdlp = QStandardPaths::findExecutable(QStringLiteral("yt-dlp"));
-        if (ytdlp.isEmpty())
+        if (QStandardPaths::findExecutable(QStringLiteral("yt-dlp")).isEmpty())
             QSKIP("No yt-dlp on this system; scripts/test installs it.");
-        QVERIFY2(!TestMedia::folder().isEmpty(), qPrintable(TestMedia::error()));
-        m_server.serveDirectory(QStringLiteral("/media/"), TestMedia::folder());
-
-        qputenv("KLIPWELL_TOOL_MIRROR", m_server.origin().toUtf8());
-        m_mirror = std::make_unique<ToolMirror>(m_server, m_scratch.filePath(QStringLiteral("mirror")));
-        if (!m_mirror->serveDeno())
-            QSKIP("No Deno in the test assets; scripts/test installs it.");
-        m_mirror->serveFFmpegWithBinFolder();
-        const QString wrapper = YtdlpWrapper::write(
-            m_scratch.filePath(QStringLiteral("yt-dlp")), QFileInfo(ytdlp).canonicalFilePath());
-        QVERIFY(!wrapper.isEmpty());
-        m_server.serveFile(ToolMirror::path(Tool::ytdlp), wrapper);
-
+        QVERIFY2(m_site.error().isEmpty(), qPrintable(m_site.error()));
+        qputenv("KLIPWELL_TOOL_MIRROR", m_site.origin().toUtf8());
         QVERIFY(QDir(toolsDirectory()).isEmpty());
         m_state = std::make_unique<AppState>(&m_pasteboard);
         QCoro::waitFor(m_state->launch());
@@ -156,7 +137,7 @@ private slots:
             QVERIFY2(QFileInfo(toolPath(tool)).isExecutable(), qPrintable(toolPath(tool)));
         // The daily update check runs on in the background; let it settle.
         QTRY_VERIFY_WITH_TIMEOUT(!m_state->deps()->busy(), patience);
-        QCOMPARE(m_server.requestCount(ytdlpReleaseAPI), 1);
+        QCOMPARE(m_site.server().requestCount(ytdlpReleaseAPI), 1);
         QCOMPARE(m_state->deps()->phase(), Phase::ready);
     }
 
@@ -177,19 +158,11 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("expected");
 
-        QTest::newRow("Best Quality from HLS") << TestMedia::hlsMaster << Preset::best << "v:0"
-                                               << "height"
-                                               << "1080";
-        QTest::newRow("720p from HLS") << TestMedia::hlsMaster << Preset::hd720 << "v:0"
-                                       << "height"
-                                       << "720";
-        QTest::newRow("Audio Only from mp4") << TestMedia::directVideo << Preset::audio << "a:0"
-                                             << "codec_name"
-                                             << "mp3";
+        QTest::newRow("Best Quality from HLS") << TestMedia::hlsMaster << Preset::best << "v:0" << "height" << "1080";
+        QTest::newRow("720p from HLS") << TestMedia::hlsMaster << Preset::hd720 << "v:0" << "height" << "720";
+        QTest::newRow("Audio Only from mp4") << TestMedia::directVideo << Preset::audio << "a:0" << "codec_name" << "mp3";
         // Exact IDs: the 480-line video with the audio-only rendition.
-        QTest::newRow("Advanced from HLS") << TestMedia::hlsMaster << Preset::custom << "v:0"
-                                           << "height"
-                                           << "480";
+        QTest::newRow("Advanced from HLS") << TestMedia::hlsMaster << Preset::custom << "v:0" << "height" << "480";
     }
 
     void presets()
@@ -200,7 +173,7 @@ private slots:
         QFETCH(QString, field);
         QFETCH(QString, expected);
 
-        receiveAndFetch(link(media));
+        receiveAndFetch(m_site.link(media));
         if (QTest::currentTestFailed())
             return;
         const MediaInfo info = *m_state->info();
@@ -234,7 +207,7 @@ private slots:
 
     void playlistWithOneItemDeselected()
     {
-        receiveAndFetch(link(TestMedia::playlistPage));
+        receiveAndFetch(m_site.link(TestMedia::playlistPage));
         if (QTest::currentTestFailed())
             return;
         QVERIFY(m_state->info()->isPlaylist);
@@ -258,8 +231,8 @@ private slots:
 
     void sentenceWithThreeLinks()
     {
-        const QStringList links { link(TestMedia::directVideo), link(TestMedia::secondVideo),
-            link(TestMedia::audioM4a) };
+        const QStringList links { m_site.link(TestMedia::directVideo), m_site.link(TestMedia::secondVideo),
+            m_site.link(TestMedia::audioM4a) };
         const qsizetype before = m_state->downloads()->tasks().size();
         m_state->receive(
             QStringLiteral("Take %1, then %2 and finally %3.").arg(links[0], links[1], links[2]));

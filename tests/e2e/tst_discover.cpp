@@ -72,16 +72,9 @@ private slots:
         QTest::addColumn<QStringList>("audioLabels");
 
         // yt-dlp names no codecs for a plain file, so it offers no choice in either list.
-        QTest::newRow("direct mp4") << TestMedia::directVideo << u"clip"_s << QStringList {} << QList<int> {}
-                                    << QStringList {} << QStringList {};
-        QTest::newRow("HLS master") << TestMedia::hlsMaster << u"master"_s << QStringList {}
-                                    << QList<int> { 1080, 720, 480 }
-                                    << QStringList { u"4540 · mp4 · 1080p · avc1"_s,
-                                           u"2200 · mp4 · 720p60 · avc1"_s, u"900 · mp4 · 480p · avc1"_s }
-                                    << QStringList { u"128 · mp4 · mp4a · 128 kbps"_s };
-        QTest::newRow("page with two videos") << TestMedia::playlistPage << u"Two clips"_s
-                                              << QStringList { u"Two clips (1)"_s, u"Two clips (2)"_s }
-                                              << QList<int> {} << QStringList {} << QStringList {};
+        QTest::newRow("direct mp4") << TestMedia::directVideo << u"clip"_s << QStringList {} << QList<int> {} << QStringList {} << QStringList {};
+        QTest::newRow("HLS master") << TestMedia::hlsMaster << u"master"_s << QStringList {} << QList<int> { 1080, 720, 480 } << QStringList { u"4540 · mp4 · 1080p · avc1"_s, u"2200 · mp4 · 720p60 · avc1"_s, u"900 · mp4 · 480p · avc1"_s } << QStringList { u"128 · mp4 · mp4a · 128 kbps"_s };
+        QTest::newRow("page with two videos") << TestMedia::playlistPage << u"Two clips"_s << QStringList { u"Two clips (1)"_s, u"Two clips (2)"_s } << QList<int> {} << QStringList {} << QStringList {};
     }
 
     void realMedia()
@@ -123,14 +116,9 @@ private slots:
         QTest::addColumn<QString>("url");
         QTest::addColumn<QString>("message");
 
-        QTest::newRow("page without media")
-            << server.url(u"/notes.html"_s).toString() << u"This site or link isn’t supported by yt-dlp."_s;
-        QTest::newRow("missing page")
-            << server.url(u"/media/gone.mp4"_s).toString() << u"The media could not be found (HTTP 404)."_s;
-        QTest::newRow("closed port")
-            << u"http://127.0.0.1:%1/media/clip.mp4"_s.arg(closedPort)
-            << u"Network problem. Check your internet connection (or proxy) and retry — "
-               u"progress is resumed automatically."_s;
+        QTest::newRow("page without media") << server.url(u"/notes.html"_s).toString() << u"This site or link isn’t supported by yt-dlp."_s;
+        QTest::newRow("missing page") << server.url(u"/media/gone.mp4"_s).toString() << u"The media could not be found (HTTP 404)."_s;
+        QTest::newRow("closed port") << u"http://127.0.0.1:%1/media/clip.mp4"_s.arg(closedPort) << u"Network problem. Check your internet connection (or proxy) and retry — progress is resumed automatically."_s;
     }
 
     void failures()
@@ -153,13 +141,10 @@ private slots:
 
         const QString invalid = u"That doesn’t look like a valid web address. Enter a full http(s) URL."_s;
         QTest::newRow("no scheme") << u"127.0.0.1/clip.mp4"_s << QByteArray("real") << invalid;
-        QTest::newRow("host without a dot")
-            << u"http://localhost:8080/clip.mp4"_s << QByteArray("real") << invalid;
+        QTest::newRow("host without a dot") << u"http://localhost:8080/clip.mp4"_s << QByteArray("real") << invalid;
         QTest::newRow("option-like text") << u"--exec=rm"_s << QByteArray("real") << invalid;
-        QTest::newRow("yt-dlp missing")
-            << u"https://example.com/v"_s << QByteArray() << u"yt-dlp isn’t installed yet."_s;
-        QTest::newRow("yt-dlp not executable")
-            << u"https://example.com/v"_s << QByteArray("plain file") << u"yt-dlp isn’t installed yet."_s;
+        QTest::newRow("yt-dlp missing") << u"https://example.com/v"_s << QByteArray() << u"yt-dlp isn’t installed yet."_s;
+        QTest::newRow("yt-dlp not executable") << u"https://example.com/v"_s << QByteArray("plain file") << u"yt-dlp isn’t installed yet."_s;
     }
 
     void rejectedBeforeRunning()
@@ -187,20 +172,11 @@ private slots:
         QTest::addColumn<double>("timeLimit");
         QTest::addColumn<QString>("message");
 
-        QTest::newRow("hangs")
-            << QByteArray("#!/bin/sh\nexec sleep 60\n") << 1.5
-            << u"Timed out while contacting the site. Check your connection and try again."_s;
-        QTest::newRow("exit 0 with nonsense")
-            << QByteArray("#!/bin/sh\necho 'not json'\n") << 120.0 << u"yt-dlp exited with code 0."_s;
-        QTest::newRow("exit 0 with a JSON array")
-            << QByteArray("#!/bin/sh\necho '[{\"title\": \"x\"}]'\necho 'odd' >&2\n") << 120.0 << u"odd"_s;
-        QTest::newRow("last ERROR line decides") << QByteArray(
-            "#!/bin/sh\nprintf 'ERROR: Unsupported URL: x\\nWARNING: later\\nERROR: [generic] HTTP "
-            "Error 404: Not Found\\n[debug] done\\n' >&2\nexit 1\n")
-                                                 << 120.0 << u"The media could not be found (HTTP 404)."_s;
-        QTest::newRow("no ERROR line")
-            << QByteArray("#!/bin/sh\nprintf '\\nsomething odd\\nmore\\n' >&2\nexit 2\n") << 120.0
-            << u"something odd"_s;
+        QTest::newRow("hangs") << QByteArray("#!/bin/sh\nexec sleep 60\n") << 1.5 << u"Timed out while contacting the site. Check your connection and try again."_s;
+        QTest::newRow("exit 0 with nonsense") << QByteArray("#!/bin/sh\necho 'not json'\n") << 120.0 << u"yt-dlp exited with code 0."_s;
+        QTest::newRow("exit 0 with a JSON array") << QByteArray("#!/bin/sh\necho '[{\"title\": \"x\"}]'\necho 'odd' >&2\n") << 120.0 << u"odd"_s;
+        QTest::newRow("last ERROR line decides") << QByteArray( "#!/bin/sh\nprintf 'ERROR: Unsupported URL: x\\nWARNING: later\\nERROR: [generic] HTTP " "Error 404: Not Found\\n[debug] done\\n' >&2\nexit 1\n") << 120.0 << u"The media could not be found (HTTP 404)."_s;
+        QTest::newRow("no ERROR line") << QByteArray("#!/bin/sh\nprintf '\\nsomething odd\\nmore\\n' >&2\nexit 2\n") << 120.0 << u"something odd"_s;
     }
 
     void standIns()

@@ -8,13 +8,13 @@
 #include <memory>
 
 class QThread;
-class HttpServerWorker;
+class QTcpServer;
 struct HttpServerState;
 
-// An HTTP/1.1 server for tests, bound to 127.0.0.1 on a free port. It runs in
-// its own thread so it answers while the test thread blocks. Routes match the
-// path exactly (the query is ignored); unknown paths answer 404. Every
-// response closes its connection. All members are thread-safe.
+// An HTTP/1.1 server for tests on 127.0.0.1, on a free port, in a thread of
+// its own so it answers while the test thread blocks. Routes match the path
+// exactly (the query is ignored); unknown paths answer 404. Every response
+// closes its connection. All members are thread-safe.
 class TestHttpServer {
 public:
     TestHttpServer();
@@ -22,15 +22,16 @@ public:
     TestHttpServer(const TestHttpServer&) = delete;
     TestHttpServer& operator=(const TestHttpServer&) = delete;
 
-    quint16 port() const;
-    QString origin() const; // "http://127.0.0.1:<port>"
-    QUrl url(const QString& path) const;
+    quint16 port() const { return m_port; }
+    QString origin() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
+    QUrl url(const QString& path) const { return QUrl(origin() + path); }
 
-    // GET and HEAD with single-range requests ("bytes=a-b", "bytes=a-",
-    // "bytes=-n") answered 206; Content-Type by file extension.
+    // GET and HEAD; a range "bytes=a-" or "bytes=a-b" is answered 206 (416
+    // when it starts past the end). Content-Type by file extension.
     void serveFile(const QString& path, const QString& filePath);
     // Every file below dirPath, at prefix + its relative path.
     void serveDirectory(const QString& prefix, const QString& dirPath);
+    // Ranges as for files.
     void serveData(const QString& path, const QByteArray& body,
         const QByteArray& contentType = "application/octet-stream");
     void serveStatus(const QString& path, int status);
@@ -49,6 +50,6 @@ public:
 private:
     std::shared_ptr<HttpServerState> m_state;
     QThread* m_thread = nullptr;
-    HttpServerWorker* m_worker = nullptr;
+    QTcpServer* m_server = nullptr;
     quint16 m_port = 0;
 };

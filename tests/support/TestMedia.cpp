@@ -10,48 +10,39 @@
 
 namespace {
 
-const QStringList quiet = { QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
-    QStringLiteral("error"), QStringLiteral("-nostdin"), QStringLiteral("-y") };
+// ffmpeg arguments, split at blanks when run (no path holds one).
+const QString video = QStringLiteral("-c:v libx264 -preset ultrafast -b:v 100k -g %1 -pix_fmt yuv420p");
+const QString aac = QStringLiteral("-c:a aac -b:a 32k");
 
-QStringList lavfi(const QString& source)
+QString hls(const QString& dir)
 {
-    return { QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), source };
+    return QStringLiteral(
+        "-f hls -hls_time 1 -hls_playlist_type vod -hls_segment_filename %1/seg%d.ts %1/index.m3u8")
+        .arg(dir);
 }
 
-QStringList h264(int fps)
+QString clip(const QString& pattern, int frequency, const QString& output)
 {
-    return { QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"),
-        QStringLiteral("ultrafast"), QStringLiteral("-b:v"), QStringLiteral("100k"), QStringLiteral("-g"),
-        QString::number(fps), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p") };
+    return QStringLiteral(
+        "-f lavfi -i %1=size=320x180:rate=25:duration=2 -f lavfi -i sine=frequency=%2:duration=2 "
+        "%3 %4 -shortest -movflags +faststart %5")
+        .arg(pattern)
+        .arg(frequency)
+        .arg(video.arg(25), aac, output);
 }
 
-QStringList hls(const QString& subdir)
+QString rendition(int height, int fps)
 {
-    return { QStringLiteral("-f"), QStringLiteral("hls"), QStringLiteral("-hls_time"), QStringLiteral("1"),
-        QStringLiteral("-hls_playlist_type"), QStringLiteral("vod"), QStringLiteral("-hls_segment_filename"),
-        subdir + QStringLiteral("/seg%d.ts"), subdir + QStringLiteral("/index.m3u8") };
+    return QStringLiteral("-f lavfi -i testsrc2=size=%1x%2:rate=%3:duration=2 %4 -an %5")
+        .arg(height * 16 / 9 / 2 * 2)
+        .arg(height)
+        .arg(fps)
+        .arg(video.arg(fps), hls(QStringLiteral("hls/v%1").arg(height)));
 }
 
-QStringList clip(const QString& pattern, int frequency, const QString& output)
+QString tone(const QString& output)
 {
-    return quiet + lavfi(pattern + QStringLiteral("=size=320x180:rate=25:duration=2"))
-        + lavfi(QStringLiteral("sine=frequency=%1:duration=2").arg(frequency)) + h264(25)
-        + QStringList { QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-b:a"),
-              QStringLiteral("32k"), QStringLiteral("-shortest"), QStringLiteral("-movflags"),
-              QStringLiteral("+faststart"), output };
-}
-
-QStringList rendition(int height, int fps)
-{
-    const QString size = QStringLiteral("%1x%2").arg(height * 16 / 9 / 2 * 2).arg(height);
-    const QString dir = QStringLiteral("hls/v%1").arg(height);
-    return quiet + lavfi(QStringLiteral("testsrc2=size=%1:rate=%2:duration=2").arg(size).arg(fps)) + h264(fps)
-        + QStringList { QStringLiteral("-an") } + hls(dir);
-}
-
-QStringList tone(const QStringList& codec, const QStringList& output)
-{
-    return quiet + lavfi(QStringLiteral("sine=frequency=330:duration=2")) + codec + output;
+    return QStringLiteral("-f lavfi -i sine=frequency=330:duration=2 ") + aac + ' ' + output;
 }
 
 const QByteArray masterPlaylist = R"(#EXTM3U
@@ -74,65 +65,45 @@ const QByteArray page = R"(<!DOCTYPE html>
 </body></html>
 )";
 
-bool writeFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
-}
-
 struct Generated {
     QTemporaryDir dir;
     QString error;
 
     Generated()
     {
-        if (!dir.isValid()) {
-            error = QStringLiteral("cannot create a temporary folder: ") + dir.errorString();
-            return;
-        }
         const QDir root(dir.path());
         for (const char* sub : { "hls/v1080", "hls/v720", "hls/v480", "hls/audio" })
             root.mkpath(QString::fromLatin1(sub));
-        if (!writeFile(root.filePath(TestMedia::hlsMaster), masterPlaylist)
-            || !writeFile(root.filePath(TestMedia::playlistPage), page)) {
+        QFile master(root.filePath(TestMedia::hlsMaster));
+        QFile html(root.filePath(TestMedia::playlistPage));
+        if (!dir.isValid() || !master.open(QIODevice::WriteOnly) || master.write(masterPlaylist) < 0
+            || !html.open(QIODevice::WriteOnly) || html.write(page) < 0) {
             error = QStringLiteral("cannot write into ") + dir.path();
             return;
         }
-
-        const QList<QStringList> jobs = {
-            clip(QStringLiteral("testsrc2"), 440, TestMedia::directVideo),
-            clip(QStringLiteral("smptebars"), 660, TestMedia::secondVideo),
-            rendition(1080, 25),
-            rendition(720, 60),
-            rendition(480, 25),
-            tone({ QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-b:a"),
-                     QStringLiteral("32k") },
-                hls(QStringLiteral("hls/audio"))),
-            tone({ QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-b:a"),
-                     QStringLiteral("32k") },
-                { TestMedia::audioM4a }),
-        };
+        const QStringList jobs { clip(QStringLiteral("testsrc2"), 440, TestMedia::directVideo),
+            clip(QStringLiteral("smptebars"), 660, TestMedia::secondVideo), rendition(1080, 25),
+            rendition(720, 60), rendition(480, 25), tone(hls(QStringLiteral("hls/audio"))),
+            tone(TestMedia::audioM4a) };
         // Both cores work at once: the renditions dominate the time.
         std::vector<std::unique_ptr<QProcess>> running;
-        for (const QStringList& arguments : jobs) {
-            auto process = std::make_unique<QProcess>();
-            process->setWorkingDirectory(dir.path());
-            process->setProcessChannelMode(QProcess::MergedChannels);
-            process->start(QStringLiteral("ffmpeg"), arguments);
-            running.push_back(std::move(process));
+        for (const QString& job : jobs) {
+            running.push_back(std::make_unique<QProcess>());
+            running.back()->setWorkingDirectory(dir.path());
+            running.back()->setProcessChannelMode(QProcess::MergedChannels);
+            running.back()->start(QStringLiteral("ffmpeg"),
+                QStringLiteral("-hide_banner -loglevel error -nostdin -y ").split(u' ', Qt::SkipEmptyParts)
+                    + job.split(u' '));
         }
         for (const auto& process : running) {
             const bool finished = process->waitForFinished(180'000);
             if (error.isEmpty()
-                && (!finished || process->exitStatus() != QProcess::NormalExit || process->exitCode() != 0)) {
+                && (!finished || process->exitStatus() != QProcess::NormalExit || process->exitCode() != 0))
                 error = QStringLiteral("ffmpeg %1 failed: %2 %3")
-                            .arg(process->arguments().join(QLatin1Char(' ')), process->errorString(),
+                            .arg(process->arguments().join(u' '), process->errorString(),
                                 QString::fromUtf8(process->readAll()));
-            }
-            if (process->state() != QProcess::NotRunning) {
-                process->kill();
-                process->waitForFinished();
-            }
+            process->kill();
+            process->waitForFinished();
         }
     }
 };
@@ -154,8 +125,7 @@ QString folder()
 
 QString path(const QString& relative)
 {
-    const QString root = folder();
-    return root.isEmpty() ? QString() : QDir(root).filePath(relative);
+    return folder().isEmpty() ? QString() : QDir(folder()).filePath(relative);
 }
 
 QString error()

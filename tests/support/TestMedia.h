@@ -2,15 +2,9 @@
 
 #include <QString>
 
-// Small media files made with ffmpeg for tests that drive yt-dlp against a
-// local server. Everything is generated once per test executable into a
-// temporary folder (removed when the program exits); later calls return the
-// cached result at once. Generation takes a few seconds and is thread-safe.
-//
-// Layout of folder(), as relative paths (serve it with
-// TestHttpServer::serveDirectory("/media/", TestMedia::folder()) and ask for
-// server.url("/media/" + TestMedia::hlsMaster)):
-//
+// Small media files made with ffmpeg, once per test executable (a few
+// seconds, thread-safe) into a temporary folder, for yt-dlp to fetch from
+// TestHttpServer::serveDirectory("/media/", TestMedia::folder()):
 //   clip.mp4         2 s, 320x180 at 25 fps, H.264 + AAC (yt-dlp's generic
 //                    extractor sees one format "mp4" without height or codecs)
 //   clip2.mp4        the same shape as clip.mp4 with another picture and tone
@@ -36,9 +30,8 @@ inline const QString hlsMaster = QStringLiteral("hls/master.m3u8");
 inline const QString audioM4a = QStringLiteral("audio.m4a");
 inline const QString playlistPage = QStringLiteral("page.html");
 
-// The generated folder, or an empty string when generation failed (see error()).
+// The generated folder, or an empty string when generation failed.
 QString folder();
-// Absolute path of a file in folder(); generates on first use.
 QString path(const QString& relative);
 // Why generation failed (the ffmpeg command and its output), empty on success.
 QString error();
