@@ -3,33 +3,32 @@
 #include <QDBusConnection>
 #include <QList>
 #include <QObject>
+#include <QProcess>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QVariantMap>
 
 // One Notify call as the server received it.
 struct ReceivedNotification {
     QString appName;
     uint replacesId = 0;
-    QString appIcon;
     QString summary;
     QString body;
-    QStringList actions;
-    QVariantMap hints;
-    int expireTimeout = 0;
 };
 
-// A freedesktop notification server (org.freedesktop.Notifications) on a bus
-// of the test's own, recording every Notify call and answering with
-// increasing ids. It serves from the event loop of the thread that made it.
+// A private D-Bus session bus (its own dbus-daemon), made the process's
+// session bus, with a freedesktop notification server on it that records every
+// Notify call. Make it before anything uses QDBusConnection::sessionBus(); it
+// serves from the event loop of the thread that made it.
 class FakeNotificationServer : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 
 public:
-    explicit FakeNotificationServer(const QString& busAddress, QObject* parent = nullptr);
+    FakeNotificationServer();
     ~FakeNotificationServer() override;
 
-    // True once the service name is owned and the object exported.
+    // True once the bus runs, the service name is owned and the object exported.
     bool isServing() const { return m_serving; }
     QList<ReceivedNotification> received() const { return m_received; }
     // Every name on the bus, unique connection names included: shows who has connected.
@@ -39,12 +38,12 @@ public slots:
     Q_SCRIPTABLE uint Notify(const QString& appName, uint replacesId, const QString& appIcon,
         const QString& summary, const QString& body, const QStringList& actions, const QVariantMap& hints,
         int expireTimeout);
-    Q_SCRIPTABLE QStringList GetCapabilities();
+    Q_SCRIPTABLE QStringList GetCapabilities() { return { QStringLiteral("body") }; }
 
 private:
-    QString m_connectionName;
-    QDBusConnection m_connection;
+    QTemporaryDir m_dir;
+    QProcess m_daemon;
+    QDBusConnection m_connection { QString() };
     bool m_serving = false;
-    uint m_lastId = 0;
     QList<ReceivedNotification> m_received;
 };
