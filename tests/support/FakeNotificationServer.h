@@ -1,10 +1,9 @@
 #pragma once
 
 #include <QDBusConnection>
-#include <QList>
+#include <QDBusConnectionInterface>
 #include <QObject>
 #include <QProcess>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <QVariantMap>
 
@@ -25,20 +24,41 @@ class FakeNotificationServer : public QObject {
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 
 public:
-    FakeNotificationServer();
-    ~FakeNotificationServer() override;
+    FakeNotificationServer()
+    {
+        m_daemon.setStandardErrorFile(QProcess::nullDevice());
+        m_daemon.start("dbus-daemon",
+            { "--session", "--nofork", "--nopidfile", "--print-address=1", "--address=unix:dir=" + m_dir.path() });
+        while (m_daemon.waitForStarted(30000) && !m_daemon.canReadLine() && m_daemon.waitForReadyRead(30000)) { }
+        const QByteArray address = m_daemon.readLine().trimmed();
+        qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+        m_connection = QDBusConnection::connectToBus(QString::fromUtf8(address), "fake-notification-server");
+        m_serving = m_connection.registerObject("/org/freedesktop/Notifications", this, QDBusConnection::ExportScriptableSlots)
+            && m_connection.registerService("org.freedesktop.Notifications");
+    }
+
+    ~FakeNotificationServer() override
+    {
+        m_connection.unregisterObject("/org/freedesktop/Notifications");
+        QDBusConnection::disconnectFromBus("fake-notification-server");
+        m_daemon.kill();
+        m_daemon.waitForFinished(30000);
+    }
 
     // True once the bus runs, the service name is owned and the object exported.
     bool isServing() const { return m_serving; }
     QList<ReceivedNotification> received() const { return m_received; }
     // Every name on the bus, unique connection names included: shows who has connected.
-    QStringList busNames() const;
+    QStringList busNames() const { return m_connection.interface()->registeredServiceNames().value(); }
 
 public slots:
-    Q_SCRIPTABLE uint Notify(const QString& appName, uint replacesId, const QString& appIcon,
-        const QString& summary, const QString& body, const QStringList& actions, const QVariantMap& hints,
-        int expireTimeout);
-    Q_SCRIPTABLE QStringList GetCapabilities() { return { QStringLiteral("body") }; }
+    Q_SCRIPTABLE uint Notify(const QString& appName, uint replacesId, const QString&, const QString& summary,
+        const QString& body, const QStringList&, const QVariantMap&, int)
+    {
+        m_received.append({ appName, replacesId, summary, body });
+        return uint(m_received.size());
+    }
+    Q_SCRIPTABLE QStringList GetCapabilities() { return { "body" }; }
 
 private:
     QTemporaryDir m_dir;

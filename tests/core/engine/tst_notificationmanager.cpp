@@ -19,18 +19,6 @@ private slots:
         SettingsStore::registerDefaults();
     }
 
-    void cleanupTestCase() { m_server.reset(); }
-
-    void buildTreeIsNotAnInstalledLocation()
-    {
-        QVERIFY(!NotificationManager::runsFromInstalledLocation());
-        const QByteArray testing = qgetenv("KLIPWELL_TESTING");
-        qunsetenv("KLIPWELL_TESTING");
-        const bool installed = NotificationManager::runsFromInstalledLocation();
-        qputenv("KLIPWELL_TESTING", testing);
-        QVERIFY(!installed);
-    }
-
     // Rows that post nothing come first: they also check that the process has
     // not connected to the bus at all, which stays true only until a row posts.
     void gates_data()
@@ -43,7 +31,6 @@ private slots:
         QTest::newRow("switched on") << true << QVariant(true) << true;
         QTest::newRow("default setting") << true << QVariant() << true;
     }
-
     void gates()
     {
         QFETCH(bool, installed);
@@ -54,6 +41,7 @@ private slots:
         else
             SettingsStore::remove("notifications");
         NotificationManager notifications;
+        QVERIFY(!notifications.runsFromInstalledLocation()); // the build tree is no installed location
         notifications.setInstalledOverride(installed);
         const QStringList namesBefore = m_server->busNames();
         const qsizetype before = m_server->received().size();

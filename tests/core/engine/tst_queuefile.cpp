@@ -9,9 +9,7 @@
 #include <QRegularExpression>
 #include <QTest>
 
-namespace {
-
-TaskRecord sampleRecord()
+static TaskRecord sampleRecord()
 {
     TaskRecord record;
     record.id = QUuid::createUuid();
@@ -28,12 +26,10 @@ TaskRecord sampleRecord()
     return record;
 }
 
-QStringList corruptCopies()
+static QStringList corruptCopies()
 {
     return QDir(AppPaths::support()).entryList({ "queue.json.corrupt-*" }, QDir::Files);
 }
-
-} // namespace
 
 class TestQueueFile : public QObject {
     Q_OBJECT
@@ -50,13 +46,8 @@ private slots:
         QCOMPARE(json.value("createdAt").toString(), "2024-05-01T09:30:00Z");
         QCOMPARE(json.value("finalSize").toInteger(), 5'000'000'000);
         QCOMPARE(taskRecordFromJson(json), record);
-
-        record.finishedAt.reset();
-        record.finalSize.reset();
         record.error.reset();
-        const QJsonObject bare = toJson(record);
-        QVERIFY(!bare.contains("finishedAt") && !bare.contains("finalSize") && !bare.contains("error"));
-        QCOMPARE(taskRecordFromJson(bare), record);
+        QVERIFY(!toJson(record).contains("error"));
     }
 
     void badRecordsAreRejected_data()
@@ -71,7 +62,6 @@ private slots:
         QTest::newRow("outputFiles with a number") << "outputFiles" << QJsonValue(QJsonArray { "a", 1 });
         QTest::newRow("finalSize as text") << "finalSize" << QJsonValue("12");
     }
-
     void badRecordsAreRejected()
     {
         QFETCH(QString, key);
@@ -98,7 +88,6 @@ private slots:
         QTest::newRow("object, not array") << QByteArray("{}") << 0 << 1;
         QTest::newRow("one record with unknown status") << QJsonDocument(QJsonArray { toJson(sampleRecord()), unknownStatus }).toJson() << 0 << 1;
     }
-
     void fileOnDisk()
     {
         QFETCH(QByteArray, content);

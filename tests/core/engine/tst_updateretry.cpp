@@ -19,14 +19,12 @@
 
 #include <memory>
 
-namespace {
-
-constexpr int patience = 60000; // real child processes and an install on a loaded machine
-const QString api = "/repos/yt-dlp/yt-dlp/releases/latest";
+static constexpr int patience = 60000; // real child processes and an install on a loaded machine
+static const QString api = "/repos/yt-dlp/yt-dlp/releases/latest";
 
 // A yt-dlp stand-in that passes the version probe and the smoke test; a
 // download waits for the gate file, then fails like an outdated yt-dlp or succeeds.
-QByteArray standIn(const QByteArray& version, bool downloads, const QString& gate)
+static QByteArray standIn(const QByteArray& version, bool downloads, const QString& gate)
 {
     const QByteArray outdated = "echo 'ERROR: [generic] abc: Unable to extract title; please report this issue on "
                                 "https://github.com/yt-dlp/yt-dlp/issues?q= , filling out the appropriate issue "
@@ -36,8 +34,6 @@ QByteArray standIn(const QByteArray& version, bool downloads, const QString& gat
         + "while [ ! -e '" + QFile::encodeName(gate) + "' ]; do sleep 0.05; done\n"
         + (downloads ? QByteArray("exit 0\n") : outdated);
 }
-
-} // namespace
 
 class TestUpdateRetry : public QObject {
     Q_OBJECT
@@ -67,7 +63,6 @@ private slots:
         QTest::newRow("two failing at once: one check") << true << 2 << true << 1;
         QTest::newRow("failing again after its retry") << true << 1 << false << 1;
     }
-
     void retryAfterUpdate()
     {
         QFETCH(bool, autoUpdate);
@@ -87,16 +82,14 @@ private slots:
         DownloadManager downloads(nullptr);
         downloads.setYtdlpUpdater([&tools] { return tools.updateAfterFailedDownload(); });
         downloads.setStarted(true);
-        QList<DownloadTask*> started;
         QStringList stages;
+        DownloadOptions options;
+        options.folder = m_scratch.filePath("out");
+        options.outputTemplate = "%(title)s.%(ext)s";
         for (int i = 0; i < tasks; ++i) {
-            DownloadOptions options;
             options.url = QString("https://example.com/%1").arg(i);
-            options.folder = m_scratch.filePath("out");
-            options.outputTemplate = "%(title)s.%(ext)s";
             DownloadTask* task = downloads.enqueue(options);
             connect(task, &DownloadTask::stageChanged, this, [&stages, task] { stages << task->stage(); });
-            started << task;
         }
         // Every run fails only once all of them are running.
         QTRY_COMPARE_WITH_TIMEOUT(downloads.childPIDs().size(), tasks, patience);
@@ -106,7 +99,7 @@ private slots:
         QTEST(m_server->requestCount(api) - checksBefore, "checks");
         QCOMPARE(tools.state(Tool::ytdlp).version, autoUpdate ? "2099.02.01" : "2099.01.01");
         const QString retryLine = "—— retrying after yt-dlp was updated to 2099.02.01 ——";
-        for (DownloadTask* task : std::as_const(started)) {
+        for (DownloadTask* task : downloads.tasks().mid(downloads.tasks().size() - tasks)) { // this case's
             QCOMPARE(task->status(), autoUpdate && newOneWorks ? TaskStatus::completed : TaskStatus::failed);
             QCOMPARE(LogManager::shared().read(task->id()).count(retryLine), autoUpdate ? 1 : 0);
         }
@@ -140,7 +133,6 @@ private slots:
         QTest::newRow("report without the version advice") << "please report this issue on the tracker" << false;
         QTest::newRow("a missing video") << "ERROR: HTTP Error 404: Not Found" << false;
     }
-
     void failuresThatSuggestAnUpdate()
     {
         QFETCH(QString, text);
