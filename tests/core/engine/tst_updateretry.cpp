@@ -82,14 +82,12 @@ private slots:
         DownloadManager downloads(nullptr);
         downloads.setYtdlpUpdater([&tools] { return tools.updateAfterFailedDownload(); });
         downloads.setStarted(true);
-        QStringList stages;
         DownloadOptions options;
         options.folder = m_scratch.filePath("out");
         options.outputTemplate = "%(title)s.%(ext)s";
         for (int i = 0; i < tasks; ++i) {
             options.url = QString("https://example.com/%1").arg(i);
-            DownloadTask* task = downloads.enqueue(options);
-            connect(task, &DownloadTask::stageChanged, this, [&stages, task] { stages << task->stage(); });
+            downloads.enqueue(options);
         }
         // Every run fails only once all of them are running.
         QTRY_COMPARE_WITH_TIMEOUT(downloads.childPIDs().size(), tasks, patience);
@@ -103,7 +101,6 @@ private slots:
             QCOMPARE(task->status(), autoUpdate && newOneWorks ? TaskStatus::completed : TaskStatus::failed);
             QCOMPARE(LogManager::shared().read(task->id()).count(retryLine), autoUpdate ? 1 : 0);
         }
-        QCOMPARE(stages.count("Retrying with the updated yt-dlp…"), autoUpdate ? tasks : 0);
     }
 
     void updateCheckAtMostHourlyAndNeverWhileBusy()
