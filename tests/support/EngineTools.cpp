@@ -7,9 +7,7 @@
 #include <QRandomGenerator>
 #include <QStandardPaths>
 
-namespace EngineTools {
-
-QString useSystemTools()
+QString EngineTools::useSystemTools()
 {
     SettingsStore::registerDefaults();
     SettingsStore::set(QStringLiteral("remoteEJS"), false);
@@ -24,15 +22,12 @@ QString useSystemTools()
     return {};
 }
 
-QByteArray writeNoise(const QString& path, qint64 size, quint32 seed)
+QByteArray EngineTools::writeNoise(const QString& path, qint64 size, quint32 seed)
 {
-    QRandomGenerator random(seed);
     QByteArray data(size, Qt::Uninitialized);
-    random.fillRange(reinterpret_cast<quint32*>(data.data()), size / 4);
+    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32*>(data.data()), size / 4);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != size)
         return {};
     return data;
 }
-
-} // namespace EngineTools

@@ -4,25 +4,20 @@
 
 #include <QFile>
 
-namespace YtdlpWrapper {
-
-QString write(const QString& scriptPath, const QString& ytdlpPath)
+QString YtdlpWrapper::write(const QString& scriptPath, const QString& ytdlpPath)
 {
-    const QByteArray script = "#!/bin/sh\n"
-                              "drop=\n"
-                              "ended=\n"
-                              "for arg in \"$@\"; do\n"
-                              "  shift\n"
-                              "  if [ -n \"$drop\" ]; then drop=; continue; fi\n"
-                              "  case \"$ended$arg\" in\n"
-                              "    --remote-components|--js-runtimes) drop=1; continue ;;\n"
-                              "    --) ended=1 ;;\n"
-                              "  esac\n"
-                              "  set -- \"$@\" \"$arg\"\n"
-                              "done\n"
-                              "exec '"
-        + QFile::encodeName(ytdlpPath) + "' \"$@\"\n";
-    return TestSupport::writeScript(scriptPath, script);
+    const QByteArray dropOptions = R"(#!/bin/sh
+drop=
+ended=
+for arg in "$@"; do
+  shift
+  if [ -n "$drop" ]; then drop=; continue; fi
+  case "$ended$arg" in
+    --remote-components|--js-runtimes) drop=1; continue ;;
+    --) ended=1 ;;
+  esac
+  set -- "$@" "$arg"
+done
+)";
+    return TestSupport::writeScript(scriptPath, dropOptions + "exec '" + QFile::encodeName(ytdlpPath) + "' \"$@\"\n");
 }
-
-} // namespace YtdlpWrapper

@@ -1,16 +1,14 @@
 #!/bin/sh
 # A stand-in for yt-dlp in the engine tests. The link's last path part picks
 # the behaviour; the download folder (-P) doubles as the control folder.
-folder=
 prev=
 for arg in "$@"; do
     [ "$prev" = "-P" ] && folder=$arg
     prev=$arg
-    url=$arg
 done
-name=${url##*/}
+name=${arg##*/}
 echo "$name" >> "$folder/started"
-for arg in "$@"; do printf '%s\n' "$arg"; done > "$folder/$name.args"
+printf '%s\n' "$@" > "$folder/$name.args"
 
 finish_file() {
     head -c 1000 /dev/zero > "$folder/$name.mp4"
@@ -19,23 +17,16 @@ finish_file() {
     echo "KWFILE|$folder/$name.mp4"
 }
 
-# Runs until the test creates "<name>.release"; SIGINT ends it like yt-dlp's Ctrl-C.
-wait_for_release() {
-    trap 'echo interrupted >> "$folder/$name.signals"; exit 130' INT
-    echo "KWPROG|10|1000|NA|100.0|9|$folder/$name.mp4"
-    while [ ! -e "$folder/$name.release" ]; do sleep 0.05; done
-    finish_file
-    exit 0
-}
-
 case "$name" in
 ok*)
     echo "KWITEM|1|1|Title of $name"
     echo "WARNING: a warning on standard error" >&2
-    finish_file
-    exit 0 ;;
-wait*)
-    wait_for_release ;;
+    finish_file ;;
+wait*) # until the test creates "<name>.release"; SIGINT ends it like yt-dlp's Ctrl-C
+    trap 'echo interrupted >> "$folder/$name.signals"; exit 130' INT
+    echo "KWPROG|10|1000|NA|100.0|9|$folder/$name.mp4"
+    while [ ! -e "$folder/$name.release" ]; do sleep 0.05; done
+    finish_file ;;
 stubborn*)
     trap 'echo INT >> "$folder/$name.signals"' INT
     trap 'echo TERM >> "$folder/$name.signals"' TERM
@@ -52,11 +43,9 @@ partial*)
     exit 1 ;;
 oldpp*)
     finish_file
-    printf 'KWPP|Merger|startedKWPP|Merger|finishedKWPP|MoveFiles|started\n' >&2
-    exit 0 ;;
+    printf 'KWPP|Merger|startedKWPP|Merger|finishedKWPP|MoveFiles|started\n' >&2 ;;
 manyfiles*)
-    i=0
-    while [ $i -lt 200 ]; do echo "KWFILE|$folder/part$i.mp4"; i=$((i + 1)); done
-    exit 0 ;;
+    for i in $(seq 0 199); do echo "KWFILE|$folder/part$i.mp4"; done ;;
+*)
+    exit 2 ;;
 esac
-exit 2
