@@ -194,12 +194,15 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-// Links (web or file) are received one by one; otherwise the plain text.
+// Dropped links (web or file) are received together, one a line, so several
+// links dragged at once all queue instead of replacing each other in the field.
 void MainWindow::receiveDrop(const QMimeData* data)
 {
     if (data->hasUrls()) {
+        QStringList links;
         for (const QUrl& url : data->urls())
-            m_state->receive(url.toString(QUrl::FullyEncoded));
+            links << url.toString(QUrl::FullyEncoded);
+        m_state->receive(links.join(u'\n'));
         return;
     }
     if (data->hasText())

@@ -63,6 +63,7 @@ private slots:
         QTest::addColumn<QString>("toast");
         QTest::newRow("text with three links") << true << "see https://a.example/1, http://b.example/2 and www.c.example/3." << QStringList {} << 3 << "" << "";
         QTest::newRow("a link") << true << "" << QStringList { "https://a.example/1?v=%C3%A9" } << 0 << "https://a.example/1?v=%C3%A9" << "";
+        QTest::newRow("two links at once") << true << "" << QStringList { "https://a.example/1", "https://b.example/2" } << 2 << "" << "";
         QTest::newRow("a file over the set-up screen") << false << "" << QStringList { "file:///tmp/clip.mp4" } << 0 << "" << "No valid link found.";
     }
 
