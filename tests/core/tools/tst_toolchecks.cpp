@@ -109,6 +109,7 @@ private slots:
         QTest::addColumn<QString>("version"); // empty: none
         QTest::newRow("ffmpeg") << Tool::ffmpeg << "ffmpeg version 7.1 Copyright (c) 2000-2024\nbuilt with gcc\n" << "7.1";
         QTest::newRow("ffprobe debian") << Tool::ffprobe << "\n\nffprobe  version  5.1.6-0+deb12u1 Copyright" << "5.1.6-0+deb12u1";
+        QTest::newRow("ffmpeg version alone") << Tool::ffmpeg << "ffmpeg version 7.1" << "7.1";
         QTest::newRow("ffmpeg too short") << Tool::ffmpeg << "ffmpeg version" << "";
         QTest::newRow("ffmpeg not a version line") << Tool::ffmpeg << "usage: ffmpeg [options]" << "";
         QTest::newRow("yt-dlp") << Tool::ytdlp << " \t2025.01.15\t \n" << "2025.01.15";
