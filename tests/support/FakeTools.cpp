@@ -70,9 +70,8 @@ QString install()
         if (TestSupport::writeScript(tools.filePath(name), content).isEmpty())
             return QStringLiteral("cannot write the stand-in ") + name;
     }
-    QFile::remove(tools.filePath(QStringLiteral("fake-info.json")));
-    QFile::remove(tools.filePath(QStringLiteral("fake-runs.log")));
-    QFile::remove(tools.filePath(QStringLiteral("fake-download-seconds")));
+    for (const char* state : { "fake-info.json", "fake-runs.log", "fake-download-seconds" })
+        QFile::remove(tools.filePath(QString::fromLatin1(state)));
     return {};
 }
 
@@ -99,34 +98,22 @@ QStringList runs()
 
 QJsonObject videoDocument(const QString& id, const QString& title)
 {
-    QJsonObject format;
-    format.insert(QStringLiteral("format_id"), QStringLiteral("18"));
-    format.insert(QStringLiteral("ext"), QStringLiteral("mp4"));
-    format.insert(QStringLiteral("height"), 360);
-    format.insert(QStringLiteral("vcodec"), QStringLiteral("avc1.42001E"));
-    format.insert(QStringLiteral("acodec"), QStringLiteral("mp4a.40.2"));
-    QJsonObject document;
-    document.insert(QStringLiteral("id"), id);
-    document.insert(QStringLiteral("title"), title);
-    document.insert(QStringLiteral("duration"), 12.5);
-    document.insert(QStringLiteral("uploader"), QStringLiteral("Uploader"));
-    document.insert(QStringLiteral("webpage_url"), QString(QStringLiteral("https://example.com/") + id));
-    document.insert(QStringLiteral("extractor"), QStringLiteral("generic"));
-    document.insert(QStringLiteral("formats"), QJsonArray { format });
-    return document;
+    const QJsonObject format { { "format_id", "18" }, { "ext", "mp4" }, { "height", 360 },
+        { "vcodec", "avc1.42001E" }, { "acodec", "mp4a.40.2" } };
+    return { { "id", id }, { "title", title }, { "duration", 12.5 }, { "uploader", "Uploader" },
+        { "webpage_url", QString("https://example.com/" + id) }, { "extractor", "generic" },
+        { "formats", QJsonArray { format } } };
 }
 
 QJsonObject playlistDocument(const QString& title, int count)
 {
     QJsonArray entries;
-    for (int i = 1; i <= count; ++i) {
-        entries.append(QJsonObject { { QStringLiteral("id"), QStringLiteral("item%1").arg(i) },
-            { QStringLiteral("title"), QStringLiteral("Item %1").arg(i) },
-            { QStringLiteral("url"), QStringLiteral("https://example.com/item%1").arg(i) } });
-    }
-    return QJsonObject { { QStringLiteral("_type"), QStringLiteral("playlist") },
-        { QStringLiteral("id"), QStringLiteral("list") }, { QStringLiteral("title"), title },
-        { QStringLiteral("extractor"), QStringLiteral("generic") }, { QStringLiteral("entries"), entries } };
+    for (int i = 1; i <= count; ++i)
+        entries.append(QJsonObject { { "id", QStringLiteral("item%1").arg(i) },
+            { "title", QStringLiteral("Item %1").arg(i) },
+            { "url", QStringLiteral("https://example.com/item%1").arg(i) } });
+    return { { "_type", "playlist" }, { "id", "list" }, { "title", title }, { "extractor", "generic" },
+        { "entries", entries } };
 }
 
 } // namespace FakeTools

@@ -9,57 +9,21 @@
 
 namespace TestArchive {
 
-Entry file(const QString& name, const QByteArray& data, int mode)
-{
-    return { Entry::Kind::file, name, data, {}, {}, mode };
-}
-
-Entry fileFrom(const QString& name, const QString& sourceFile, int mode)
-{
-    return { Entry::Kind::file, name, {}, sourceFile, {}, mode };
-}
-
-Entry directory(const QString& name)
-{
-    return { Entry::Kind::directory, name, {}, {}, {}, 0755 };
-}
-
-Entry symlink(const QString& name, const QString& target)
-{
-    return { Entry::Kind::symlink, name, {}, {}, target, 0777 };
-}
-
-Entry hardlink(const QString& name, const QString& target)
-{
-    return { Entry::Kind::hardlink, name, {}, {}, target, 0644 };
-}
-
 namespace {
-
-struct WriterDeleter {
-    void operator()(archive* a) const { archive_write_free(a); }
-};
-struct EntryDeleter {
-    void operator()(archive_entry* e) const { archive_entry_free(e); }
-};
 
 bool writeEntry(archive* writer, const Entry& entry)
 {
-    std::unique_ptr<archive_entry, EntryDeleter> header(archive_entry_new());
+    std::unique_ptr<archive_entry, void (*)(archive_entry*)> header(archive_entry_new(), archive_entry_free);
     archive_entry_set_pathname_utf8(header.get(), entry.name.toUtf8().constData());
     archive_entry_set_perm(header.get(), entry.mode);
-    std::unique_ptr<QFile> source;
+    QFile source(entry.sourceFile);
+    const bool streamed = !entry.sourceFile.isEmpty();
+    if (streamed && !source.open(QIODevice::ReadOnly))
+        return false;
     switch (entry.kind) {
     case Entry::Kind::file:
         archive_entry_set_filetype(header.get(), AE_IFREG);
-        if (!entry.sourceFile.isEmpty()) {
-            source = std::make_unique<QFile>(entry.sourceFile);
-            if (!source->open(QIODevice::ReadOnly))
-                return false;
-            archive_entry_set_size(header.get(), source->size());
-        } else {
-            archive_entry_set_size(header.get(), entry.data.size());
-        }
+        archive_entry_set_size(header.get(), streamed ? source.size() : entry.data.size());
         break;
     case Entry::Kind::directory:
         archive_entry_set_filetype(header.get(), AE_IFDIR);
@@ -75,15 +39,11 @@ bool writeEntry(archive* writer, const Entry& entry)
     }
     if (archive_write_header(writer, header.get()) < ARCHIVE_WARN)
         return false;
-    if (source) {
-        while (!source->atEnd()) {
-            const QByteArray chunk = source->read(1 << 20);
-            if (archive_write_data(writer, chunk.constData(), chunk.size()) < 0)
-                return false;
-        }
-    } else if (entry.kind == Entry::Kind::file && !entry.data.isEmpty()) {
-        if (archive_write_data(writer, entry.data.constData(), entry.data.size()) < 0)
+    QByteArray chunk = streamed ? source.read(1 << 20) : entry.data;
+    while (!chunk.isEmpty()) {
+        if (archive_write_data(writer, chunk.constData(), chunk.size()) < 0)
             return false;
+        chunk = streamed ? source.read(1 << 20) : QByteArray();
     }
     return archive_write_finish_entry(writer) >= ARCHIVE_WARN;
 }
@@ -92,7 +52,7 @@ bool writeEntry(archive* writer, const Entry& entry)
 
 bool write(const QString& path, Format format, const QList<Entry>& entries)
 {
-    std::unique_ptr<archive, WriterDeleter> writer(archive_write_new());
+    std::unique_ptr<archive, int (*)(archive*)> writer(archive_write_new(), archive_write_free);
     if (format == Format::zip) {
         archive_write_set_format_zip(writer.get());
     } else {

@@ -20,12 +20,12 @@ struct Entry {
 
 enum class Format { zip, tarXz };
 
-Entry file(const QString& name, const QByteArray& data, int mode = 0644);
+inline Entry file(const QString& name, const QByteArray& data, int mode = 0644) { return { Entry::Kind::file, name, data, {}, {}, mode }; }
 // A member whose content is copied from a file on disk (streamed, any size).
-Entry fileFrom(const QString& name, const QString& sourceFile, int mode = 0755);
-Entry directory(const QString& name);
-Entry symlink(const QString& name, const QString& target);
-Entry hardlink(const QString& name, const QString& target);
+inline Entry fileFrom(const QString& name, const QString& source, int mode = 0755) { return { Entry::Kind::file, name, {}, source, {}, mode }; }
+inline Entry directory(const QString& name) { return { Entry::Kind::directory, name, {}, {}, {}, 0755 }; }
+inline Entry symbolicLink(const QString& name, const QString& target) { return { Entry::Kind::symlink, name, {}, {}, target, 0777 }; }
+inline Entry hardlink(const QString& name, const QString& target) { return { Entry::Kind::hardlink, name, {}, {}, target, 0644 }; }
 
 // False when the archive could not be written.
 bool write(const QString& path, Format format, const QList<Entry>& entries);

@@ -1,43 +1,35 @@
 #include "ToolMirror.h"
 
-#include "DenoManager.h"
-#include "FFmpegManager.h"
 #include "TestHttpServer.h"
-#include "YTDLPManager.h"
+#include "TestSupport.h"
+#include "ToolSources.h"
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 namespace {
-const QString debianYtdlp = QStringLiteral("/usr/bin/yt-dlp");
-const QString debianFFmpeg = QStringLiteral("/usr/bin/ffmpeg");
-const QString debianFFprobe = QStringLiteral("/usr/bin/ffprobe");
+
+const QString ffmpegRelease = QStringLiteral("/repos/BtbN/FFmpeg-Builds/releases/tags/latest");
 
 QByteArray sha256Of(const QString& file)
 {
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly))
-        return {};
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(&in);
-    return hash.result().toHex();
+    return QCryptographicHash::hash(TestSupport::readFile(file), QCryptographicHash::Sha256).toHex();
 }
 
-QString fileNameOf(const QString& urlPath)
+QByteArray fileNameOf(const QString& urlPath)
 {
-    return urlPath.section(QLatin1Char('/'), -1);
+    return urlPath.section(QLatin1Char('/'), -1).toUtf8();
 }
 
 QString sumsPath()
 {
-    const QString asset = ToolMirror::path(Tool::ytdlp);
-    return asset.left(asset.lastIndexOf(QLatin1Char('/')) + 1) + QStringLiteral("SHA2-256SUMS");
+    return ToolMirror::path(Tool::ytdlp).section(QLatin1Char('/'), 0, -2) + QStringLiteral("/SHA2-256SUMS");
 }
+
 } // namespace
 
 ToolMirror::ToolMirror(TestHttpServer& server, const QString& workDir)
@@ -49,21 +41,12 @@ ToolMirror::ToolMirror(TestHttpServer& server, const QString& workDir)
 
 QString ToolMirror::path(Tool tool, int source)
 {
-    const ToolSpec spec = tool == Tool::ytdlp ? YTDLPManager::spec()
-        : tool == Tool::deno                  ? DenoManager::spec()
-                                              : FFmpegManager::spec(tool);
-    return spec.urls.value(source).path();
-}
-
-QString ToolMirror::denoBinary()
-{
-    const QString deno = QDir(QStringLiteral(KLIPWELL_TEST_ASSETS_DIR)).filePath(QStringLiteral("deno"));
-    return QFileInfo(deno).isExecutable() ? deno : QString();
+    return ToolSources::spec(tool)->urls.value(source).path();
 }
 
 void ToolMirror::serveYtdlp()
 {
-    serveAsset(path(Tool::ytdlp), debianYtdlp);
+    serveAsset(path(Tool::ytdlp), QStringLiteral("/usr/bin/yt-dlp"));
 }
 
 void ToolMirror::serveFFmpegWithBinFolder()
@@ -71,8 +54,8 @@ void ToolMirror::serveFFmpegWithBinFolder()
     const QString top = QStringLiteral("ffmpeg-master-latest-linux64-gpl/");
     serveArchive(path(Tool::ffmpeg, 0), TestArchive::Format::tarXz,
         { TestArchive::directory(top), TestArchive::directory(top + "bin/"),
-            TestArchive::fileFrom(top + "bin/ffmpeg", debianFFmpeg),
-            TestArchive::fileFrom(top + "bin/ffprobe", debianFFprobe),
+            TestArchive::fileFrom(top + "bin/ffmpeg", "/usr/bin/ffmpeg"),
+            TestArchive::fileFrom(top + "bin/ffprobe", "/usr/bin/ffprobe"),
             TestArchive::file(top + "LICENSE.txt", "GPL") });
 }
 
@@ -80,18 +63,17 @@ void ToolMirror::serveFFmpegFlat()
 {
     const QString top = QStringLiteral("ffmpeg-7.0.2-amd64-static/");
     serveArchive(path(Tool::ffmpeg, 1), TestArchive::Format::tarXz,
-        { TestArchive::fileFrom(top + "ffmpeg", debianFFmpeg),
-            TestArchive::fileFrom(top + "ffprobe", debianFFprobe),
+        { TestArchive::fileFrom(top + "ffmpeg", "/usr/bin/ffmpeg"),
+            TestArchive::fileFrom(top + "ffprobe", "/usr/bin/ffprobe"),
             TestArchive::file(top + "readme.txt", "static build") });
 }
 
 bool ToolMirror::serveDeno()
 {
-    const QString deno = denoBinary();
-    if (deno.isEmpty())
+    const QString deno = QDir(QStringLiteral(KLIPWELL_TEST_ASSETS_DIR)).filePath(QStringLiteral("deno"));
+    if (!QFileInfo(deno).isExecutable())
         return false;
-    serveArchive(
-        path(Tool::deno), TestArchive::Format::zip, { TestArchive::fileFrom(QStringLiteral("deno"), deno) });
+    serveArchive(path(Tool::deno), TestArchive::Format::zip, { TestArchive::fileFrom("deno", deno) });
     return true;
 }
 
@@ -111,30 +93,21 @@ void ToolMirror::serveAsset(const QString& urlPath, const QString& file)
     m_server.serveFile(urlPath, file);
 }
 
-QString ToolMirror::ffmpegReleasePath()
-{
-    return QStringLiteral("/repos/BtbN/FFmpeg-Builds/releases/tags/latest");
-}
-
 void ToolMirror::publishChecksums(bool crlf)
 {
     const QByteArray end = crlf ? "\r\n" : "\n";
     const QByteArray other(64, 'e');
-    const QString ytdlp = path(Tool::ytdlp);
-    if (m_assets.contains(ytdlp))
+    if (const QString ytdlp = path(Tool::ytdlp); m_assets.contains(ytdlp))
         m_server.serveData(sumsPath(),
-            other + "  yt-dlp.tar.gz" + end + sha256Of(m_assets.value(ytdlp)) + "  "
-                + fileNameOf(ytdlp).toUtf8() + end + other + "  yt-dlp_macos" + end);
-    const QString deno = path(Tool::deno);
-    if (m_assets.contains(deno))
-        m_server.serveData(deno + QStringLiteral(".sha256sum"),
-            sha256Of(m_assets.value(deno)) + "  " + fileNameOf(deno).toUtf8() + end);
-    const QString ffmpeg = path(Tool::ffmpeg, 0);
-    if (m_assets.contains(ffmpeg)) {
+            other + "  yt-dlp.tar.gz" + end + sha256Of(m_assets.value(ytdlp)) + "  " + fileNameOf(ytdlp) + end
+                + other + "  yt-dlp_macos" + end);
+    if (const QString deno = path(Tool::deno); m_assets.contains(deno))
+        m_server.serveData(deno + ".sha256sum", sha256Of(m_assets.value(deno)) + "  " + fileNameOf(deno) + end);
+    if (const QString ffmpeg = path(Tool::ffmpeg, 0); m_assets.contains(ffmpeg)) {
         const QJsonArray assets { QJsonObject { { "name", "checksums.sha256" }, { "digest", QJsonValue() } },
-            QJsonObject { { "name", fileNameOf(ffmpeg) },
-                { "digest", QString("sha256:" + QString::fromLatin1(sha256Of(m_assets.value(ffmpeg)))) } } };
-        m_server.serveData(ffmpegReleasePath(),
+            QJsonObject { { "name", QString::fromUtf8(fileNameOf(ffmpeg)) },
+                { "digest", QString::fromLatin1("sha256:" + sha256Of(m_assets.value(ffmpeg))) } } };
+        m_server.serveData(ffmpegRelease,
             QJsonDocument(QJsonObject { { "tag_name", "latest" }, { "assets", assets } }).toJson(),
             "application/json");
     }
@@ -143,22 +116,21 @@ void ToolMirror::publishChecksums(bool crlf)
 void ToolMirror::withdrawChecksums()
 {
     m_server.serveStatus(sumsPath(), 404);
-    m_server.serveStatus(path(Tool::deno) + QStringLiteral(".sha256sum"), 404);
-    m_server.serveStatus(ffmpegReleasePath(), 404);
+    m_server.serveStatus(path(Tool::deno) + ".sha256sum", 404);
+    m_server.serveStatus(ffmpegRelease, 404);
 }
 
 void ToolMirror::corrupt(Tool tool)
 {
-    const QString urlPath = path(tool);
-    QFile original(m_assets.value(urlPath));
-    if (!original.open(QIODevice::ReadOnly))
-        return;
-    QByteArray data = original.readAll();
+    QByteArray data = TestSupport::readFile(m_assets.value(path(tool)));
     data[data.size() / 2] = char(data.at(data.size() / 2) ^ 0x01);
     const QString copy = QDir(m_workDir).filePath(QStringLiteral("corrupt-%1").arg(++m_packed));
-    QFile out(copy);
-    if (out.open(QIODevice::WriteOnly) && out.write(data) == data.size()) {
-        out.close();
-        m_server.serveFile(urlPath, copy);
-    }
+    if (TestSupport::writeFile(copy, data))
+        m_server.serveFile(path(tool), copy);
+}
+
+void ToolMirror::restore()
+{
+    for (auto it = m_assets.cbegin(); it != m_assets.cend(); ++it)
+        m_server.serveFile(it.key(), it.value());
 }
