@@ -157,6 +157,8 @@ private slots:
         QVERIFY(ReleaseTag::isNewer("2025.02.01", "2025.01.15"));
         QVERIFY(!ReleaseTag::isNewer("v2.1.4", "2.1")); // the installed text is a prefix
         QVERIFY(!ReleaseTag::isNewer("vv2.v1", "2.1")); // every v removed
+        QVERIFY(ReleaseTag::isNewer("v2.1.40", "2.1.4")); // a prefix that cuts a number is no match
+        QVERIFY(ReleaseTag::isNewer("2.10", "2.1"));
         QVERIFY(!ReleaseTag::isNewer("2099.01.01", std::nullopt)); // nothing known, nothing replaced
     }
 
