@@ -1,11 +1,14 @@
 #include "Formatting.h"
+#include "Preset.h"
 
 #include <QTest>
 
 #include <limits>
 
 using OptionalSeconds = std::optional<double>;
+using OptionalPreset = std::optional<Preset>;
 Q_DECLARE_METATYPE(OptionalSeconds)
+Q_DECLARE_METATYPE(OptionalPreset)
 
 class TestFormatting : public QObject {
     Q_OBJECT
@@ -66,6 +69,30 @@ private slots:
         QFETCH(qint64, bytes);
         QFETCH(QString, expected);
         QCOMPARE(::formatBytes(bytes), expected);
+    }
+
+    // The stored names of the presets, in picker order, and names that are none.
+    void presetRawValues_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<OptionalPreset>("expected");
+        const QStringList names { "Best Quality", "4K", "1080p", "720p", "Audio Only", "Advanced" };
+        for (int i = 0; i < names.size(); ++i)
+            QTest::newRow(qPrintable(names[i])) << names[i] << OptionalPreset(allPresets().value(i));
+        QTest::newRow("capitals") << QStringLiteral("1080P") << OptionalPreset();
+        QTest::newRow("prefix of a name") << QStringLiteral("Best") << OptionalPreset();
+        QTest::newRow("surrounding blank") << QStringLiteral(" 4K") << OptionalPreset();
+        QTest::newRow("case name, not display name") << QStringLiteral("custom") << OptionalPreset();
+        QTest::newRow("empty") << QString() << OptionalPreset();
+    }
+
+    void presetRawValues()
+    {
+        QFETCH(QString, text);
+        QFETCH(OptionalPreset, expected);
+        QCOMPARE(presetFromRawValue(text), expected);
+        if (expected)
+            QCOMPARE(rawValue(*expected), text);
     }
 };
 

@@ -1,4 +1,6 @@
+#include "AppPaths.h"
 #include "LogManager.h"
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,9 +32,12 @@ class TestLogManager : public QObject {
     Q_OBJECT
 
 private slots:
-    void taskLogGrowsAndIsRemovedAlone()
+    void logsGrowAndAreRemovedAlone()
     {
         LogManager& logs = LogManager::shared();
+        QFile::remove(logs.appLogPath());
+        logs.append(QStringLiteral("Installing yt-dlp"), logs.appLogPath());
+        logs.append(QStringLiteral("relative name"), QStringLiteral("app.log"));
         const QUuid id = QUuid::createUuid();
         const QUuid other = QUuid::createUuid();
         QCOMPARE(logs.read(id), QStringLiteral("No log yet."));
@@ -55,18 +60,7 @@ private slots:
         QCOMPARE(logs.read(id), QStringLiteral("No log yet."));
         QVERIFY(!QFileInfo::exists(logs.taskLogPath(id)));
         QCOMPARE(entries(logs.read(other)), QStringList { QStringLiteral("other") });
-    }
-
-    void appLogIsSeparate()
-    {
-        LogManager& logs = LogManager::shared();
-        QFile::remove(logs.appLogPath());
-        logs.append(QStringLiteral("Installing yt-dlp"), logs.appLogPath());
-        logs.append(QStringLiteral("relative name"), QStringLiteral("app.log"));
-        logs.read(QUuid::createUuid()); // waits for the appends
-        QFile file(logs.appLogPath());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(entries(QString::fromUtf8(file.readAll())), QStringList({ QStringLiteral("Installing yt-dlp"), QStringLiteral("relative name") }));
+        QCOMPARE(entries(QString::fromUtf8(TestSupport::readFile(logs.appLogPath()))), (QStringList { QStringLiteral("Installing yt-dlp"), QStringLiteral("relative name") }));
     }
 
     void concurrentAppendsStayWholeAndInOrder()
@@ -99,14 +93,23 @@ private slots:
         }
     }
 
-    void recreatesAMissingLogDirectory()
+    void foldersAreCreatedAgainAfterDeletion()
     {
         LogManager& logs = LogManager::shared();
         const QUuid id = QUuid::createUuid();
         const QString path = logs.taskLogPath(id);
-        QVERIFY(QDir(QFileInfo(path).absolutePath()).removeRecursively());
+        const QString support = AppPaths::support();
+        QCOMPARE(QFileInfo(support).fileName(), QStringLiteral("Klipwell"));
+        QVERIFY(QDir(support).removeRecursively());
         logs.append(QStringLiteral("after removal"), path);
         QCOMPARE(entries(logs.read(id)), QStringList { QStringLiteral("after removal") });
+
+        QVERIFY(QDir(support).removeRecursively());
+        QCOMPARE(AppPaths::support(), support);
+        QVERIFY(QFileInfo(support).isDir());
+        const QString cache = AppPaths::sub(QStringLiteral("Cache/yt-dlp")); // nested folders in one call
+        QCOMPARE(cache, support + QStringLiteral("/Cache/yt-dlp"));
+        QVERIFY(QFileInfo(cache).isDir());
     }
 };
 
