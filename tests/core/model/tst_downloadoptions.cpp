@@ -43,7 +43,6 @@ private slots:
     {
         QTest::addColumn<DownloadOptions>("options");
         QTest::addColumn<int>("keyCount");
-
         using O = DownloadOptions&;
         QTest::newRow("all fields set") << fullOptions() << 21;
         QTest::newRow("absent optionals are left out") << changed([](O o) { o.thumbnail = o.playlistItems = o.formatSelector = o.formatSort = std::nullopt; }) << 17;
@@ -55,7 +54,6 @@ private slots:
     {
         QFETCH(DownloadOptions, options);
         QFETCH(int, keyCount);
-
         const QJsonObject object = toJson(options);
         QCOMPARE(object.size(), keyCount);
         QCOMPARE(object.value(QStringLiteral("network")).toObject().size(), 8);
@@ -69,7 +67,6 @@ private slots:
         QTest::addColumn<QString>("removeKey"); // "network.x" names a key of the nested object
         QTest::addColumn<QByteArray>("patch"); // JSON text merged into the written form
         QTest::addColumn<OptionalOptions>("expected");
-
         using O = DownloadOptions&;
         const OptionalOptions fails;
         QTest::newRow("presetName missing") << QStringLiteral("presetName") << QByteArray("{}") << fails;
@@ -99,7 +96,6 @@ private slots:
         QFETCH(QString, removeKey);
         QFETCH(QByteArray, patch);
         QFETCH(OptionalOptions, expected);
-
         QJsonObject object = toJson(fullOptions());
         QJsonObject net = object.value(QStringLiteral("network")).toObject();
         const QJsonObject changes = QJsonDocument::fromJson(patch).object();

@@ -18,7 +18,6 @@ private slots:
     {
         QTest::addColumn<OptionalSeconds>("seconds");
         QTest::addColumn<QString>("expected");
-
         const QString unknown = QStringLiteral("—");
         QTest::newRow("absent") << OptionalSeconds() << unknown;
         QTest::newRow("zero") << OptionalSeconds(0) << unknown;
@@ -43,7 +42,6 @@ private slots:
     {
         QTest::addColumn<qint64>("bytes");
         QTest::addColumn<QString>("expected");
-
         QTest::newRow("zero") << qint64(0) << QStringLiteral("0 bytes");
         QTest::newRow("one") << qint64(1) << QStringLiteral("1 byte");
         QTest::newRow("999") << qint64(999) << QStringLiteral("999 bytes");

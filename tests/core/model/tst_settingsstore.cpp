@@ -9,16 +9,6 @@ Q_DECLARE_METATYPE(NetworkOptions)
 
 namespace {
 
-QSettings platformStore()
-{
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Klipwell"), QStringLiteral("Klipwell"));
-}
-
-NetworkOptions network(const QString& cookies, qint64 retries, qint64 fragments, qint64 timeout)
-{
-    return NetworkOptions { .cookiesBrowser = cookies, .retries = retries, .fragments = fragments, .timeout = timeout };
-}
-
 // How readAs() shows a string read that yields no value.
 const QString absent = QStringLiteral("<absent>");
 
@@ -39,6 +29,8 @@ QVariant readAs(const QString& key, int type)
 class TestSettingsStore : public QObject {
     Q_OBJECT
 
+    QSettings platformStore() { return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Klipwell"), QStringLiteral("Klipwell")); }
+
 private slots:
     void initTestCase() { SettingsStore::registerDefaults(); }
 
@@ -49,7 +41,6 @@ private slots:
         QTest::addColumn<QByteArray>("file"); // the settings file as a previous run left it; empty: a fresh user
         QTest::addColumn<QString>("key");
         QTest::addColumn<QVariant>("expected");
-
         // Defaults: one key of each kind (the folder is found at run time); the rest is the same lookup.
         QTest::newRow("default folder") << QByteArray() << QStringLiteral("downloadFolder") << QVariant(QStandardPaths::standardLocations(QStandardPaths::DownloadLocation).value(0));
         QTest::newRow("default integer") << QByteArray() << QStringLiteral("maxConcurrent") << QVariant(2);
@@ -83,14 +74,12 @@ private slots:
     {
         QTest::addColumn<QVariantMap>("stored");
         QTest::addColumn<NetworkOptions>("expected");
+        QTest::newRow("fresh user") << QVariantMap() << NetworkOptions {};
+        QTest::newRow("fragments 0 raised to 1") << QVariantMap { { QStringLiteral("fragments"), 0 } } << NetworkOptions { .fragments = 1 };
+        QTest::newRow("retries and timeout 0 stay 0") << QVariantMap { { QStringLiteral("retries"), 0 }, { QStringLiteral("timeout"), 0 } } << NetworkOptions { .retries = 0, .timeout = 0 };
+        QTest::newRow("empty cookies browser stays empty") << QVariantMap { { QStringLiteral("cookiesBrowser"), QString() } } << NetworkOptions { .cookiesBrowser = QString() };
 
-        QTest::newRow("fresh user") << QVariantMap() << network(QStringLiteral("none"), 10, 4, 30);
-        QTest::newRow("fragments 0 raised to 1") << QVariantMap { { QStringLiteral("fragments"), 0 } } << network(QStringLiteral("none"), 10, 1, 30);
-        QTest::newRow("retries and timeout 0 stay 0") << QVariantMap { { QStringLiteral("retries"), 0 }, { QStringLiteral("timeout"), 0 } } << network(QStringLiteral("none"), 0, 4, 0);
-        QTest::newRow("empty cookies browser stays empty") << QVariantMap { { QStringLiteral("cookiesBrowser"), QString() } } << network(QString(), 10, 4, 30);
-
-        NetworkOptions untouched = network(QStringLiteral(" chrome "), 50, 16, 300);
-        untouched.userAgent = QStringLiteral("  Mozilla/5.0  ");
+        const NetworkOptions untouched { .cookiesBrowser = QStringLiteral(" chrome "), .userAgent = QStringLiteral("  Mozilla/5.0  "), .retries = 50, .fragments = 16, .timeout = 300 };
         QTest::newRow("stored values passed on untrimmed") << QVariantMap { { QStringLiteral("cookiesBrowser"), untouched.cookiesBrowser }, { QStringLiteral("userAgent"), untouched.userAgent }, { QStringLiteral("retries"), 50 }, { QStringLiteral("fragments"), 16 }, { QStringLiteral("timeout"), 300 } } << untouched;
     }
 

@@ -43,7 +43,6 @@ private slots:
         QTest::addColumn<int>("signalFromOwner");
         QTest::addColumn<bool>("startedWithSigintIgnored"); // the child must still stop on SIGINT
         QTest::addColumn<int>("status");
-
         QTest::newRow("success") << QByteArray("exit 0") << 0 << false << 0;
         QTest::newRow("exit code 2") << QByteArray("exit 2") << 0 << false << 2;
         QTest::newRow("own SIGKILL") << QByteArray("kill -s KILL $$") << 0 << false << 137;
@@ -58,7 +57,6 @@ private slots:
         QFETCH(int, signalFromOwner);
         QFETCH(bool, startedWithSigintIgnored);
         QFETCH(int, status);
-
         ManagedProcess child(script(body), {});
         QSignalSpy finished(&child, &ManagedProcess::finished);
         const auto previous = std::signal(SIGINT, startedWithSigintIgnored ? SIG_IGN : SIG_DFL);

@@ -11,17 +11,6 @@ namespace {
 
 const QString queried = u"https://example.com/watch?v=1"_s;
 
-// JSON written with apostrophes for quotes, which keeps the tables readable.
-QByteArray json(const char* text)
-{
-    return QByteArray(text).replace('\'', '"');
-}
-
-MediaInfo parseText(const QByteArray& text)
-{
-    return FormatManager::parse(QJsonDocument::fromJson(text).object(), queried);
-}
-
 // The result for an object without any key, changed as a case needs.
 MediaInfo expect(const std::function<void(MediaInfo&)>& change = {})
 {
@@ -43,26 +32,28 @@ MediaInfo expectPlaylist(const QList<PlaylistEntry>& entries, const std::functio
     });
 }
 
-// The labels or ids of formats, in their order.
-template <typename Field> QStringList each(const QList<FormatInfo>& formats, Field field)
-{
-    QStringList result;
-    for (const FormatInfo& format : formats)
-        result << std::invoke(field, format);
-    return result;
-}
-
 } // namespace
 
 class FormatManagerTest : public QObject {
     Q_OBJECT
+
+    // JSON written with apostrophes for quotes, which keeps the tables readable.
+    static QByteArray json(const char* text) { return QByteArray(text).replace('\'', '"'); }
+    static MediaInfo parseText(const QByteArray& text) { return FormatManager::parse(QJsonDocument::fromJson(text).object(), queried); }
+
+    static QStringList ids(const QList<FormatInfo>& formats)
+    {
+        QStringList result;
+        for (const FormatInfo& format : formats)
+            result << format.id;
+        return result;
+    }
 
 private slots:
     void readingRules_data()
     {
         QTest::addColumn<QByteArray>("document");
         QTest::addColumn<MediaInfo>("expected");
-
         using M = MediaInfo&;
         const QList<PlaylistEntry> twoItems { { 1, u"Item 1"_s, {}, {} }, { 2, u"Item 2"_s, {}, {} } };
         QTest::newRow("ill-typed values") << json("{'id': 7, 'title': null, 'duration': '61', 'webpage_url': 3, 'subtitles': [], 'formats': {}}") << expect();
@@ -94,7 +85,6 @@ private slots:
         QTest::addColumn<QByteArray>("document");
         QTest::addColumn<std::optional<FormatInfo>>("expected"); // absent: only the label is checked
         QTest::addColumn<QString>("label");
-
         const std::optional<FormatInfo> any;
         QTest::newRow("every field") << json("{'format_id': '137', 'ext': 'mp4', 'height': 1080, 'width': 1920, 'fps': 29.97, 'vcodec': 'avc1.640028', 'acodec': 'none', 'filesize': 123456789012, 'tbr': 4400.5, 'format_note': '1080p', 'protocol': 'https'}")
                                      << std::optional(FormatInfo { u"137"_s, u"mp4"_s, 1080, 1920, 29.97, u"avc1.640028"_s, u"none"_s, 123456789012, 4400.5, u"1080p"_s, u"https"_s }) << u"137 · mp4 · 1080p · avc1 · 123.46 GB · 1080p"_s;
@@ -130,8 +120,8 @@ private slots:
             "{'format_id': 'a2', 'acodec': 'opus', 'tbr': 128}, {'format_id': '18', 'vcodec': 'avc1', 'acodec': 'mp4a', 'height': 360},"
             "{'format_id': 'a3', 'acodec': 'opus', 'tbr': 128}, {'format_id': 'a4', 'vcodec': '', 'acodec': 'opus', 'tbr': 160},"
             "{'format_id': 'tie', 'vcodec': 'avc1', 'height': 1080, 'tbr': 2000}, {'format_id': 'nothing'}]}"));
-        QCOMPARE(each(info.videoFormats(), &FormatInfo::id), (QStringList { u"high"_s, u"low"_s, u"tie"_s, u"18"_s, u"noheight"_s }));
-        QCOMPARE(each(info.audioFormats(), &FormatInfo::id), (QStringList { u"a4"_s, u"a2"_s, u"a3"_s, u"a1"_s }));
+        QCOMPARE(ids(info.videoFormats()), (QStringList { u"high"_s, u"low"_s, u"tie"_s, u"18"_s, u"noheight"_s }));
+        QCOMPARE(ids(info.audioFormats()), (QStringList { u"a4"_s, u"a2"_s, u"a3"_s, u"a1"_s }));
         QCOMPARE(info.heights(), (QList<int> { 1080, 360 }));
     }
 
@@ -142,7 +132,6 @@ private slots:
         QTest::addColumn<std::optional<QString>>("videoID");
         QTest::addColumn<std::optional<QString>>("audioID");
         QTest::addColumn<Selection>("expected");
-
         const std::optional<QString> none;
         const std::optional<QString> compatSort = u"res,vcodec:h264,acodec:aac"_s;
         QTest::newRow("best") << Preset::best << false << none << none << Selection { u"bv*+ba/b"_s, {}, false };

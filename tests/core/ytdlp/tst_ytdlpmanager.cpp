@@ -57,7 +57,6 @@ private slots:
         QTest::addColumn<bool>("remoteEJS");
         QTest::addColumn<QByteArray>("deno"); // what the tools folder holds as deno; empty: nothing
         QTest::addColumn<Args>("tail"); // what follows the fixed head
-
         const NetworkOptions defaults;
         const Args remote { "--remote-components", "ejs:github" };
         QTest::newRow("defaults") << defaults << false << QByteArray() << timeout30;
@@ -88,7 +87,6 @@ private slots:
         QTest::addColumn<DownloadOptions>("options");
         QTest::addColumn<Args>("network"); // the network part of the base arguments
         QTest::addColumn<Args>("expected"); // everything after the markers
-
         DownloadOptions subs = video();
         subs.embedMetadata = subs.embedThumbnail = subs.subtitles = subs.autoSubs = subs.embedSubs = true;
         subs.subLangs = QStringLiteral("en.*,de");
@@ -156,7 +154,6 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<Args>("expected");
-
         QTest::newRow("only whitespace") << " \t\n\r  " << Args {};
         QTest::newRow("unicode whitespace") << QString::fromUtf8("a\u00a0b\u2003c\u3000d") << Args { "a", "b", "c", "d" };
         QTest::newRow("escaped quotes and backslash") << "\\\"a\\' \\\\" << Args { "\"a'", R"(\)" };
@@ -190,7 +187,6 @@ private slots:
         QTest::addColumn<Items>("selected");
         QTest::addColumn<int>("total");
         QTest::addColumn<OptionalString>("expected");
-
         QTest::newRow("runs and singles") << Items { 8, 1, 5, 3, 2, 7 } << 10 << OptionalString("1-3,5,7-8");
         QTest::newRow("all selected") << Items { 1, 2 } << 2 << OptionalString();
         QTest::newRow("none selected") << Items {} << 5 << OptionalString();
