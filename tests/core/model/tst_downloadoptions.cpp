@@ -64,53 +64,48 @@ private slots:
 
     void read_data()
     {
-        QTest::addColumn<QString>("removeKey"); // "network.x" names a key of the nested object
-        QTest::addColumn<QByteArray>("patch"); // JSON text merged into the written form
+        QTest::addColumn<QString>("key"); // "network.x" names a key of the nested object
+        QTest::addColumn<QJsonValue>("value"); // undefined: key removed
         QTest::addColumn<OptionalOptions>("expected");
         using O = DownloadOptions&;
+        const QJsonValue removed(QJsonValue::Undefined);
         const OptionalOptions fails;
-        QTest::newRow("presetName missing") << QStringLiteral("presetName") << QByteArray("{}") << fails;
-        QTest::newRow("network missing") << QStringLiteral("network") << QByteArray("{}") << fails;
-        QTest::newRow("network lacks extraArgs") << QStringLiteral("network.extraArgs") << QByteArray("{}") << fails;
-        QTest::newRow("network lacks retries") << QStringLiteral("network.retries") << QByteArray("{}") << fails;
-        QTest::newRow("title null") << QString() << QByteArray(R"({"title": null})") << fails;
-        QTest::newRow("bool as string") << QString() << QByteArray(R"({"isPlaylist": "true"})") << fails;
-        QTest::newRow("string as number") << QString() << QByteArray(R"({"folder": 42})") << fails;
-        QTest::newRow("network as array") << QString() << QByteArray(R"({"network": []})") << fails;
-        QTest::newRow("optional of wrong type") << QString() << QByteArray(R"({"thumbnail": true})") << fails;
-        QTest::newRow("nested null") << QString() << QByteArray(R"({"network": {"proxy": null}})") << fails;
-        QTest::newRow("integer as string") << QString() << QByteArray(R"({"network": {"retries": "10"}})") << fails;
-        QTest::newRow("fractional integer") << QString() << QByteArray(R"({"network": {"retries": 2.5}})") << fails;
-        QTest::newRow("beyond 64 bits") << QString() << QByteArray(R"({"network": {"timeout": 1e300}})") << fails;
-        QTest::newRow("exactly 2^63") << QString() << QByteArray(R"({"network": {"timeout": 9223372036854775808}})") << fails;
+        QTest::newRow("presetName missing") << QStringLiteral("presetName") << removed << fails;
+        QTest::newRow("network missing") << QStringLiteral("network") << removed << fails;
+        QTest::newRow("network lacks extraArgs") << QStringLiteral("network.extraArgs") << removed << fails;
+        QTest::newRow("network lacks retries") << QStringLiteral("network.retries") << removed << fails;
+        QTest::newRow("title null") << QStringLiteral("title") << QJsonValue(QJsonValue::Null) << fails;
+        QTest::newRow("bool as string") << QStringLiteral("isPlaylist") << QJsonValue(QStringLiteral("true")) << fails;
+        QTest::newRow("string as number") << QStringLiteral("folder") << QJsonValue(42) << fails;
+        QTest::newRow("network as array") << QStringLiteral("network") << QJsonValue(QJsonArray()) << fails;
+        QTest::newRow("optional of wrong type") << QStringLiteral("thumbnail") << QJsonValue(true) << fails;
+        QTest::newRow("nested null") << QStringLiteral("network.proxy") << QJsonValue(QJsonValue::Null) << fails;
+        QTest::newRow("integer as string") << QStringLiteral("network.retries") << QJsonValue(QStringLiteral("10")) << fails;
+        QTest::newRow("fractional integer") << QStringLiteral("network.retries") << QJsonValue(2.5) << fails;
+        QTest::newRow("beyond 64 bits") << QStringLiteral("network.timeout") << QJsonValue(1e300) << fails;
+        QTest::newRow("exactly 2^63") << QStringLiteral("network.timeout") << QJsonValue(9223372036854775808.0) << fails;
 
-        QTest::newRow("null optional reads as absent") << QString() << QByteArray(R"({"playlistItems": null})") << OptionalOptions(changed([](O o) { o.playlistItems.reset(); }));
-        QTest::newRow("missing optional reads as absent") << QStringLiteral("formatSort") << QByteArray("{}") << OptionalOptions(changed([](O o) { o.formatSort.reset(); }));
-        QTest::newRow("unknown keys ignored") << QString() << QByteArray(R"({"future": [1], "network": {"future": 2}})") << OptionalOptions(fullOptions());
-        QTest::newRow("whole number written as 7.0") << QString() << QByteArray(R"({"network": {"retries": 7.0}})") << OptionalOptions(changed([](O o) { o.network.retries = 7; }));
-        QTest::newRow("2^53 + 1 kept exact, not rounded through a double") << QString() << QByteArray(R"({"network": {"fragments": 9007199254740993}})") << OptionalOptions(changed([](O o) { o.network.fragments = 9007199254740993; }));
+        QTest::newRow("null optional reads as absent") << QStringLiteral("playlistItems") << QJsonValue(QJsonValue::Null) << OptionalOptions(changed([](O o) { o.playlistItems.reset(); }));
+        QTest::newRow("missing optional reads as absent") << QStringLiteral("formatSort") << removed << OptionalOptions(changed([](O o) { o.formatSort.reset(); }));
+        QTest::newRow("unknown key ignored") << QStringLiteral("future") << QJsonValue(QJsonArray { 1 }) << OptionalOptions(fullOptions());
+        QTest::newRow("unknown nested key ignored") << QStringLiteral("network.future") << QJsonValue(2) << OptionalOptions(fullOptions());
+        QTest::newRow("whole number written as 7.0") << QStringLiteral("network.retries") << QJsonValue(7.0) << OptionalOptions(changed([](O o) { o.network.retries = 7; }));
+        QTest::newRow("2^53 + 1 kept exact, not rounded through a double") << QStringLiteral("network.fragments") << QJsonValue(qint64(9007199254740993)) << OptionalOptions(changed([](O o) { o.network.fragments = 9007199254740993; }));
     }
 
     void read()
     {
-        QFETCH(QString, removeKey);
-        QFETCH(QByteArray, patch);
+        QFETCH(QString, key);
+        QFETCH(QJsonValue, value);
         QFETCH(OptionalOptions, expected);
         QJsonObject object = toJson(fullOptions());
-        QJsonObject net = object.value(QStringLiteral("network")).toObject();
-        const QJsonObject changes = QJsonDocument::fromJson(patch).object();
-        for (auto it = changes.begin(); it != changes.end(); ++it)
-            object.insert(it.key(), it.value());
-        const QJsonObject netChanges = changes.value(QStringLiteral("network")).toObject();
-        for (auto it = netChanges.begin(); it != netChanges.end(); ++it)
-            net.insert(it.key(), it.value());
-        const bool nested = removeKey.startsWith(QStringLiteral("network."));
-        if (nested)
-            net.remove(removeKey.mid(8));
-        if (nested || changes.value(QStringLiteral("network")).isObject())
+        if (key.startsWith(QStringLiteral("network."))) {
+            QJsonObject net = object.value(QStringLiteral("network")).toObject();
+            net.insert(key.mid(8), value);
             object.insert(QStringLiteral("network"), net);
-        object.remove(removeKey);
-
+        } else {
+            object.insert(key, value);
+        }
         QCOMPARE(downloadOptionsFromJson(object), expected);
     }
 };

@@ -154,7 +154,6 @@ out(1, b"no newline at the end")
         delete child;
     }
 
-
     void launchFailure_data()
     {
         QTest::addColumn<QString>("name");
@@ -216,15 +215,6 @@ out(1, b"no newline at the end")
         const RunResult result = QCoro::waitFor(std::move(running));
         QCOMPARE(result.status, 143);
         QVERIFY(!result.timedOut);
-    }
-
-    void runnerRunsSeveralChildrenAtOnce()
-    {
-        const QString path = script("sleep 0.2\necho \"$1\"");
-        auto first = ProcessRunner::run(path, { QStringLiteral("one") }, 60);
-        auto second = ProcessRunner::run(path, { QStringLiteral("two") }, 60);
-        QCOMPARE(QCoro::waitFor(std::move(second)).stdOut, QStringLiteral("two\n"));
-        QCOMPARE(QCoro::waitFor(std::move(first)).stdOut, QStringLiteral("one\n"));
     }
 };
 
