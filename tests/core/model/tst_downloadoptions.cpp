@@ -84,7 +84,6 @@ private slots:
         QTest::newRow("fractional integer") << QStringLiteral("network.retries") << QJsonValue(2.5) << fails;
         QTest::newRow("beyond 64 bits") << QStringLiteral("network.timeout") << QJsonValue(1e300) << fails;
         QTest::newRow("exactly 2^63") << QStringLiteral("network.timeout") << QJsonValue(9223372036854775808.0) << fails;
-
         QTest::newRow("null optional reads as absent") << QStringLiteral("playlistItems") << QJsonValue(QJsonValue::Null) << OptionalOptions(changed([](O o) { o.playlistItems.reset(); }));
         QTest::newRow("missing optional reads as absent") << QStringLiteral("formatSort") << removed << OptionalOptions(changed([](O o) { o.formatSort.reset(); }));
         QTest::newRow("unknown key ignored") << QStringLiteral("future") << QJsonValue(QJsonArray { 1 }) << OptionalOptions(fullOptions());

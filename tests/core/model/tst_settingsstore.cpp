@@ -77,7 +77,6 @@ private slots:
         QTest::newRow("fragments 0 raised to 1") << QVariantMap { { QStringLiteral("fragments"), 0 } } << NetworkOptions { .fragments = 1 };
         QTest::newRow("retries and timeout 0 stay 0") << QVariantMap { { QStringLiteral("retries"), 0 }, { QStringLiteral("timeout"), 0 } } << NetworkOptions { .retries = 0, .timeout = 0 };
         QTest::newRow("empty cookies browser stays empty") << QVariantMap { { QStringLiteral("cookiesBrowser"), QString() } } << NetworkOptions { .cookiesBrowser = QString() };
-
         const NetworkOptions untouched { .cookiesBrowser = QStringLiteral(" chrome "), .userAgent = QStringLiteral("  Mozilla/5.0  "), .retries = 50, .fragments = 16, .timeout = 300 };
         QTest::newRow("stored values passed on untrimmed") << QVariantMap { { QStringLiteral("cookiesBrowser"), untouched.cookiesBrowser }, { QStringLiteral("userAgent"), untouched.userAgent }, { QStringLiteral("retries"), 50 }, { QStringLiteral("fragments"), 16 }, { QStringLiteral("timeout"), 300 } } << untouched;
     }

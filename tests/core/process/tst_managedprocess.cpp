@@ -1,4 +1,3 @@
-#include "CancelToken.h"
 #include "ManagedProcess.h"
 #include "ProcessRunner.h"
 #include "TestSupport.h"
@@ -107,7 +106,6 @@ out(1, b"no newline at the end")
         child.setCollect(true);
         QCOMPARE(child.start(), std::nullopt);
         QCOMPARE(QCoro::waitFor(child.wait()), 0);
-
         QStringList expected;
         const QMap<QString, QString> environment = ProcessRunner::baseEnvironment();
         for (auto it = environment.cbegin(); it != environment.cend(); ++it)
@@ -184,16 +182,6 @@ out(1, b"no newline at the end")
         QVERIFY(!result.timedOut);
     }
 
-    void runnerCollectsOutputAndStatus()
-    {
-        const QString path = script("printf 'line 1\\nprogress\\rafter CR' \nprintf 'oops: %s' \"$1\" >&2\nexit 3");
-        const RunResult result = QCoro::waitFor(ProcessRunner::run(path, { QStringLiteral("two words; $(not run)") }, 60));
-        QCOMPARE(result.status, 3);
-        QCOMPARE(result.stdOut, QStringLiteral("line 1\nprogress\rafter CR"));
-        QCOMPARE(result.stdErr, QStringLiteral("oops: two words; $(not run)"));
-        QVERIFY(!result.timedOut);
-    }
-
     void runnerKillsAChildPastItsLimit()
     {
         const QString path = script("echo started\nexec sleep 60");
@@ -205,16 +193,6 @@ out(1, b"no newline at the end")
         QCOMPARE(result.stdOut, QStringLiteral("started\n"));
         QVERIFY(clock.elapsed() >= 500);
         QVERIFY2(clock.elapsed() < 30000, "the watchdog did not end the run");
-    }
-
-    void runnerCancellingTerminatesTheChild()
-    {
-        CancelToken token;
-        auto running = ProcessRunner::run(script("exec sleep 60"), {}, 120, &token);
-        token.cancel();
-        const RunResult result = QCoro::waitFor(std::move(running));
-        QCOMPARE(result.status, 143);
-        QVERIFY(!result.timedOut);
     }
 };
 

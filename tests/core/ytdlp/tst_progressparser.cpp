@@ -15,22 +15,6 @@ struct Expected {
     Event event;
 };
 
-const QString unsupported = QStringLiteral("This site or link isn’t supported by yt-dlp.");
-const QString invalidURL = QStringLiteral("That doesn’t look like a valid URL.");
-const QString signIn = QStringLiteral("This video is private or requires you to sign in. Try choosing your browser under Settings › Network › Cookies.");
-const QString unavailable = QStringLiteral("This video is unavailable (removed, region-locked, or deleted).");
-const QString rateLimited = QStringLiteral("The site is rate limiting requests. Wait a while, or lower the speed/concurrency in Settings › Network.");
-const QString forbidden = QStringLiteral("The site refused access (HTTP 403). Updating yt-dlp or using browser cookies may help.");
-const QString notFound = QStringLiteral("The media could not be found (HTTP 404).");
-const QString noFormat = QStringLiteral("The requested format isn’t available for this video. Pick another quality or use Advanced Formats.");
-const QString diskFull = QStringLiteral("The disk is full. Free up space or choose another download folder.");
-const QString cannotWrite = QStringLiteral("Klipwell can’t write to the download folder. Choose a different folder in Settings.");
-const QString ffmpeg = QStringLiteral("FFmpeg failed while processing the file. Try Settings › Tools › Repair, then retry.");
-const QString network = QStringLiteral("Network problem. Check your internet connection (or proxy) and retry — progress is resumed automatically.");
-const QString ageRestricted = QStringLiteral("This video is age-restricted. Use browser cookies from a signed-in account.");
-const QString drm = QStringLiteral("This video is DRM-protected and can’t be downloaded.");
-const QString challenge = QStringLiteral("Challenge solving failed. Run Repair Dependencies in Settings › Tools (Deno / yt-dlp-ejs).");
-
 } // namespace
 
 Q_DECLARE_METATYPE(Expected)
@@ -44,7 +28,6 @@ private slots:
         QTest::addColumn<QString>("line");
         QTest::addColumn<Expected>("expected");
         const Expected nothing;
-
         // Progress markers, the first ones as the Debian yt-dlp prints them.
         QTest::newRow("real progress") << "KWPROG|1024|37272|NA|20428.197767387883|1|/tmp/out/A#B clip [clip].mp4" << Expected { Progress { 1024, 37272, 20428.197767387883, 1, "/tmp/out/A#B clip [clip].mp4" } };
         QTest::newRow("real last progress") << "KWPROG|37272|37272|NA|20403.299175763615|NA|/tmp/c.mp4" << Expected { Progress { 37272, 37272, 20403.299175763615, {}, "/tmp/c.mp4" } };
@@ -65,12 +48,10 @@ private slots:
         QTest::newRow("non-finite and huge values are absent") << "KWPROG|1|-inf|1e300|nan|1e30|f" << Expected { Progress { 1, {}, {}, {}, "f" } };
         QTest::newRow("words and hex are no numbers") << "KWPROG|7|0x10|Infinity|1,5|e5|f" << Expected { Progress { 7, {}, {}, {}, "f" } };
         QTest::newRow("other digits are no numbers") << QString::fromUtf8("KWPROG|7|١٢|\uFFFD|NA|NA|f") << Expected { Progress { 7, {}, {}, {}, "f" } };
-
         QTest::newRow("postprocess") << "KWPP|Merger|started" << Expected { Postprocess { "Merger", "started" } };
         QTest::newRow("postprocess status keeps bars") << "KWPP|MoveFiles|finished|x" << Expected { Postprocess { "MoveFiles", "finished|x" } };
         QTest::newRow("postprocess empty fields") << "KWPP||" << Expected { Postprocess { "", "" } };
         QTest::newRow("postprocess two fields") << "KWPP|Merger" << nothing;
-
         QTest::newRow("item") << "KWITEM|3|12|Live Set | Part 3" << Expected { Item { 3, 12, "Live Set | Part 3" } };
         QTest::newRow("item without index") << "KWITEM||12|t" << Expected { Item { 1, 12, "t" } };
         QTest::newRow("item with word count") << "KWITEM|2|NA|t" << Expected { Item { 2, 1, "t" } };
@@ -78,17 +59,14 @@ private slots:
         QTest::newRow("item with space, fraction or overflow") << "KWITEM| 3|3.0|2147483648" << Expected { Item { 1, 1, "2147483648" } };
         QTest::newRow("item at int limits") << "KWITEM|2147483647|-2147483648|t" << Expected { Item { 2147483647, -2147483647 - 1, "t" } };
         QTest::newRow("item three fields") << "KWITEM|1|2" << nothing;
-
         QTest::newRow("final file") << "KWFILE|/home/ann/My Clip | Live.mp3" << Expected { FinalFile { "/home/ann/My Clip | Live.mp3" } };
         QTest::newRow("final file keeps spaces") << "KWFILE|  a.mp4 " << Expected { FinalFile { "  a.mp4 " } };
         QTest::newRow("final file empty") << "KWFILE|" << Expected { FinalFile { "" } };
-
         QTest::newRow("error") << "ERROR:  [generic] None: Unable to download webpage\t" << Expected { Error { "[generic] None: Unable to download webpage" } };
         QTest::newRow("error empty") << "ERROR:" << Expected { Error { "" } };
         QTest::newRow("warning") << "WARNING: [generic] Falling back on generic information extractor" << Expected { Warning { "[generic] Falling back on generic information extractor" } };
         QTest::newRow("destination") << "[download] Destination: /tmp/out/x.f137.mp4 " << Expected { Destination { "/tmp/out/x.f137.mp4 " } };
         QTest::newRow("merging") << "[Merger] Merging formats into \"/tmp/out/a \"b\".mp4\"" << Expected { Merging { "/tmp/out/a \"b\".mp4" } };
-
         QTest::newRow("lower-case error") << "error: x" << Expected { Info { "error: x" } };
         QTest::newRow("percentage line") << "[download]  45.3% of ~ 240.00MiB at    2.24MiB/s ETA 00:59" << Expected { Info { "[download]  45.3% of ~ 240.00MiB at    2.24MiB/s ETA 00:59" } };
         QTest::newRow("marker without bar") << "KWPROGRESS 1" << Expected { Info { "KWPROGRESS 1" } };
@@ -172,37 +150,36 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("expected"); // the start of a known message, or the one line shown
         // Texts as yt-dlp prints them; the earlier rule wins when several match.
-        QTest::newRow("unsupported") << "WARNING: [generic] Falling back on generic information extractor\nERROR: Unsupported URL: http://127.0.0.1:8765/" << 1 << unsupported;
-        QTest::newRow("unsupported wins over everything") << "ERROR: UNSUPPORTED URL; HTTP Error 404; Sign in" << 1 << unsupported;
-        QTest::newRow("not a valid url") << "ERROR: [generic] None: 'notaurl' is not a valid URL. Set --default-search \"ytsearch\" (or run  yt-dlp \"ytsearch:notaurl\" ) to search YouTube" << 1 << invalidURL;
-        QTest::newRow("file name taken for a link") << "ERROR: [Errno 2] No such file or directory: 'https:/x'\nERROR: [Errno 2] No such file or directory: 'http:/x'" << 1 << invalidURL;
-        QTest::newRow("sign in before 403") << "ERROR: [youtube] abc: Sign in to confirm you’re not a bot. HTTP Error 403: Forbidden" << 1 << signIn;
-        QTest::newRow("members only") << "ERROR: [youtube] abc: Join this channel to get access to members-only content like this video" << 1 << signIn;
-        QTest::newRow("unavailable") << "ERROR: [youtube] abc: Video unavailable. This video has been removed by the uploader" << 1 << unavailable;
-        QTest::newRow("content isn't available") << "ERROR: [instagram] x: This content isn't available" << 1 << unavailable;
-        QTest::newRow("too many requests") << "ERROR: unable to download video data: HTTP Error 429: Too Many Requests" << 1 << rateLimited;
-        QTest::newRow("403") << "ERROR: unable to download video data: HTTP Error 403: Forbidden" << 1 << forbidden;
-        QTest::newRow("404 before unable to download") << "ERROR: [generic] None: Unable to download webpage: HTTP Error 404: File not found (caused by <HTTPError 404: 'File not found'>); please report this issue on  https://github.com/yt-dlp/yt-dlp/issues?q= , filling out the appropriate issue template. Confirm you are on the latest version using  yt-dlp -U" << 1 << notFound;
-        QTest::newRow("requested format") << "ERROR: [generic] clip: Requested format is not available. Use --list-formats for a list of available formats" << 1 << noFormat;
-        QTest::newRow("no space") << "ERROR: unable to write data: [Errno 28] No space left on device" << 1 << diskFull;
-        QTest::newRow("permission denied") << "ERROR: unable to open for writing: [Errno 13] Permission denied: '/Volumes/x/clip.mp4.part'" << 1 << cannotWrite;
-        QTest::newRow("errno 1 in brackets") << "ERROR: [Errno 1] something" << 1 << cannotWrite;
-        QTest::newRow("ffmpeg missing") << "Postprocessing: ffprobe and ffmpeg not found. Please install or provide the path using --ffmpeg-location" << 1 << ffmpeg;
-        QTest::newRow("ffmpeg conversion failed") << "ERROR: Postprocessing: Conversion failed!" << 1 << ffmpeg;
-        QTest::newRow("ffmpeg named without failure word falls through") << "[Merger] Merging formats with ffmpeg; connection reset by peer" << 1 << network;
+        QTest::newRow("unsupported") << "WARNING: [generic] Falling back on generic information extractor\nERROR: Unsupported URL: http://127.0.0.1:8765/" << 1 << "This site or link";
+        QTest::newRow("unsupported wins over everything") << "ERROR: UNSUPPORTED URL; HTTP Error 404; Sign in" << 1 << "This site or link";
+        QTest::newRow("not a valid url") << "ERROR: [generic] None: 'notaurl' is not a valid URL. Set --default-search \"ytsearch\" (or run  yt-dlp \"ytsearch:notaurl\" ) to search YouTube" << 1 << "That doesn’t look";
+        QTest::newRow("file name taken for a link") << "ERROR: [Errno 2] No such file or directory: 'https:/x'\nERROR: [Errno 2] No such file or directory: 'http:/x'" << 1 << "That doesn’t look";
+        QTest::newRow("sign in before 403") << "ERROR: [youtube] abc: Sign in to confirm you’re not a bot. HTTP Error 403: Forbidden" << 1 << "This video is private";
+        QTest::newRow("members only") << "ERROR: [youtube] abc: Join this channel to get access to members-only content like this video" << 1 << "This video is private";
+        QTest::newRow("unavailable") << "ERROR: [youtube] abc: Video unavailable. This video has been removed by the uploader" << 1 << "This video is unavailable";
+        QTest::newRow("content isn't available") << "ERROR: [instagram] x: This content isn't available" << 1 << "This video is unavailable";
+        QTest::newRow("too many requests") << "ERROR: unable to download video data: HTTP Error 429: Too Many Requests" << 1 << "The site is rate limiting";
+        QTest::newRow("403") << "ERROR: unable to download video data: HTTP Error 403: Forbidden" << 1 << "The site refused access";
+        QTest::newRow("404 before unable to download") << "ERROR: [generic] None: Unable to download webpage: HTTP Error 404: File not found (caused by <HTTPError 404: 'File not found'>); please report this issue on  https://github.com/yt-dlp/yt-dlp/issues?q= , filling out the appropriate issue template. Confirm you are on the latest version using  yt-dlp -U" << 1 << "The media could not be found";
+        QTest::newRow("requested format") << "ERROR: [generic] clip: Requested format is not available. Use --list-formats for a list of available formats" << 1 << "The requested format";
+        QTest::newRow("no space") << "ERROR: unable to write data: [Errno 28] No space left on device" << 1 << "The disk is full";
+        QTest::newRow("permission denied") << "ERROR: unable to open for writing: [Errno 13] Permission denied: '/Volumes/x/clip.mp4.part'" << 1 << "Klipwell can’t write";
+        QTest::newRow("errno 1 in brackets") << "ERROR: [Errno 1] something" << 1 << "Klipwell can’t write";
+        QTest::newRow("ffmpeg missing") << "Postprocessing: ffprobe and ffmpeg not found. Please install or provide the path using --ffmpeg-location" << 1 << "FFmpeg failed";
+        QTest::newRow("ffmpeg conversion failed") << "ERROR: Postprocessing: Conversion failed!" << 1 << "FFmpeg failed";
+        QTest::newRow("ffmpeg named without failure word falls through") << "[Merger] Merging formats with ffmpeg; connection reset by peer" << 1 << "Network problem";
         QTest::newRow("ffmpeg without failure word and nothing else") << "Deleting original file; ffmpeg done" << 7 << "Deleting original file; ffmpeg done";
-        QTest::newRow("connection refused") << "ERROR: [generic] None: Unable to download webpage: <urlopen error [Errno 111] Connection refused> (caused by URLError(ConnectionRefusedError(111, 'Connection refused')))" << 1 << network;
-        QTest::newRow("read timed out") << "ERROR: unable to download video data: The read operation timed out" << 1 << network;
-        QTest::newRow("name resolution") << "ERROR: [Errno -3] Temporary failure in name resolution" << 1 << network;
-        QTest::newRow("age") << "ERROR: [youtube] abc: Please confirm your age." << 1 << ageRestricted;
-        QTest::newRow("drm") << "ERROR: [generic] This video is DRM protected" << 1 << drm;
-        QTest::newRow("ejs inside a word") << "WARNING: [youtube] xyz: Fetching rejsk" << 1 << challenge;
-        QTest::newRow("n challenge") << "WARNING: [youtube] n challenge solving failed: Some formats may be missing" << 1 << challenge;
+        QTest::newRow("connection refused") << "ERROR: [generic] None: Unable to download webpage: <urlopen error [Errno 111] Connection refused> (caused by URLError(ConnectionRefusedError(111, 'Connection refused')))" << 1 << "Network problem";
+        QTest::newRow("read timed out") << "ERROR: unable to download video data: The read operation timed out" << 1 << "Network problem";
+        QTest::newRow("name resolution") << "ERROR: [Errno -3] Temporary failure in name resolution" << 1 << "Network problem";
+        QTest::newRow("age") << "ERROR: [youtube] abc: Please confirm your age." << 1 << "This video is age-restricted";
+        QTest::newRow("drm") << "ERROR: [generic] This video is DRM protected" << 1 << "This video is DRM";
+        QTest::newRow("ejs inside a word") << "WARNING: [youtube] xyz: Fetching rejsk" << 1 << "Challenge solving failed";
+        QTest::newRow("n challenge") << "WARNING: [youtube] n challenge solving failed: Some formats may be missing" << 1 << "Challenge solving failed";
         QTest::newRow("full unicode lower-casing") << "ERROR: ÜNSUPPORTED URL" << 1 << "ERROR: ÜNSUPPORTED URL";
         QTest::newRow("typographic apostrophe is not the needle") << "This content isn’t available" << 1 << "This content isn’t available";
-
         // Nothing known: the first line with something in it, unchanged.
         QTest::newRow("first non-empty line") << "\n\nERROR: Something odd  \nsecond" << 3 << "ERROR: Something odd  ";
         QTest::newRow("blank lines are skipped") << "  \n\t\nreal message" << 3 << "real message";
@@ -218,7 +195,8 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, exitCode);
         QFETCH(QString, expected);
-        QCOMPARE(ErrorInterpreter::explain(text, exitCode), expected);
+        const QString explanation = ErrorInterpreter::explain(text, exitCode);
+        QVERIFY2(explanation.startsWith(expected) && !explanation.contains(u'\n'), qPrintable(explanation.left(200)));
     }
 };
 

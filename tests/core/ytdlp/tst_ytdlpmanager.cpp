@@ -63,7 +63,6 @@ private slots:
         QTest::newRow("remote components") << defaults << true << QByteArray() << remote + timeout30;
         QTest::newRow("deno installed") << defaults << true << QByteArray("#!/bin/sh\n") << Args { "--js-runtimes", "deno:" + denoPath() } + remote + timeout30;
         QTest::newRow("deno that is not executable") << defaults << false << QByteArray("plain") << timeout30;
-
         // Every network option: the download vectors below.
         QTest::newRow("empty cookies browser, no timeout") << NetworkOptions { .cookiesBrowser = QString(), .timeout = 0 } << false << QByteArray() << Args {};
     }
@@ -95,7 +94,6 @@ private slots:
                    "--merge-output-format", "mp4", "-P", "/home/ann/Downloads", "-o", "%(title)s [%(id)s].%(ext)s", "--windows-filenames", "--trim-filenames", "180",
                    "--no-playlist", "--embed-metadata", "--embed-thumbnail", "--convert-thumbnails", "jpg", "--write-subs", "--sub-langs", "en.*,de", "--write-auto-subs",
                    "--embed-subs", "--", "https://www.youtube.com/watch?v=dQw4w9WgXcQ" };
-
         DownloadOptions audio = video();
         audio.url = QStringLiteral("https://www.youtube.com/playlist?list=PL123");
         audio.isPlaylist = audio.audioOnly = audio.subtitles = true;
@@ -110,7 +108,6 @@ private slots:
                    "--audio-quality", "0", "-P", "/home/ann/Downloads", "-o", "%(playlist_title|Playlist)s/%(playlist_index)03d - %(title)s.%(ext)s", "--windows-filenames",
                    "--trim-filenames", "180", "--yes-playlist", "--playlist-items", "1-3,5,7-8", "--write-subs", "--sub-langs", "en.*", "--convert-subs", "srt", "--",
                    "https://www.youtube.com/playlist?list=PL123" };
-
         DownloadOptions whole = audio;
         whole.playlistItems = whole.formatSelector = QString();
         whole.subtitles = false;
@@ -120,7 +117,6 @@ private slots:
             << Args { "--retries", "3", "--fragment-retries", "3", "--concurrent-fragments", "1", "-x", "--audio-format", "mp3", "--audio-quality", "0", "-P",
                    "/home/ann/Downloads", "-o", "%(playlist_title|Playlist)s/%(title)s.%(ext)s", "--windows-filenames", "--trim-filenames", "180",
                    "--yes-playlist", "--", "https://www.youtube.com/playlist?list=PL123" };
-
         DownloadOptions network = video();
         network.formatSelector = network.formatSort = std::nullopt;
         network.container.clear();
@@ -131,7 +127,6 @@ private slots:
             << Args { "--cookies-from-browser", "chromium", "--user-agent", "Klipwell/1.0", "--proxy", "http://proxy.local:3128", "--socket-timeout", "300" }
             << Args { "--retries", "0", "--fragment-retries", "0", "--concurrent-fragments", "16", "--limit-rate", "1.5M", "-P", "/home/ann/Downloads", "-o", "",
                    "--windows-filenames", "--trim-filenames", "180", "--no-playlist", "--", "https://www.youtube.com/watch?v=dQw4w9WgXcQ" };
-
         DownloadOptions extra = network;
         extra.network = NetworkOptions();
         extra.network.extraArgs = QStringLiteral("--postprocessor-args \"ffmpeg:-metadata comment=\\\"my clip\\\"\" -o 'C:\\tmp\\%(id)s'  --no-part a\\ b");
