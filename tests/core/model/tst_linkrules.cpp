@@ -137,7 +137,6 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("zero") << qint64(0) << QStringLiteral("0 bytes");
         QTest::newRow("one") << qint64(1) << QStringLiteral("1 byte");
-        QTest::newRow("999") << qint64(999) << QStringLiteral("999 bytes");
         QTest::newRow("1000") << qint64(1000) << QStringLiteral("1 KB");
         QTest::newRow("1500 rounds half up") << qint64(1500) << QStringLiteral("2 KB");
         QTest::newRow("999 499") << qint64(999'499) << QStringLiteral("999 KB");
@@ -145,12 +144,10 @@ private slots:
         QTest::newRow("MB one decimal, half up") << qint64(12'350'000) << QStringLiteral("12.4 MB");
         QTest::newRow("999.95 MB carries to GB") << qint64(999'950'000) << QStringLiteral("1 GB");
         QTest::newRow("GB two decimals") << qint64(1'234'567'890) << QStringLiteral("1.23 GB");
-        QTest::newRow("GB trailing zero dropped") << qint64(1'500'000'000) << QStringLiteral("1.5 GB");
         QTest::newRow("GB half up") << qint64(1'005'000'000) << QStringLiteral("1.01 GB");
         QTest::newRow("999.995 TB carries to PB") << qint64(999'995'000'000'000) << QStringLiteral("1 PB");
         QTest::newRow("largest value") << std::numeric_limits<qint64>::max() << QStringLiteral("9.22 EB");
         QTest::newRow("minus one") << qint64(-1) << QStringLiteral("-1 byte");
-        QTest::newRow("negative MB") << qint64(-12'300'000) << QStringLiteral("-12.3 MB");
         QTest::newRow("negative half rounds away from zero") << qint64(-1500) << QStringLiteral("-2 KB");
         QTest::newRow("smallest value") << std::numeric_limits<qint64>::min() << QStringLiteral("-9.22 EB");
     }

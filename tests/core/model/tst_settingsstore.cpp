@@ -61,10 +61,6 @@ private slots:
         if (!file.isEmpty())
             QVERIFY(TestSupport::writeFile(platformStore().fileName(), "[General]\n" + file));
         QCOMPARE(readAs(key, expected.typeId()), expected);
-        if (expected == absent) { // the store's reading rules for a key without any value
-            QCOMPARE(SettingsStore::boolean(key), false);
-            QCOMPARE(SettingsStore::integer(key), 0);
-        }
         if (file.isEmpty())
             QVERIFY(!SettingsStore::hasUserValue(key));
     }

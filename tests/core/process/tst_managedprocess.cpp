@@ -13,20 +13,6 @@
 
 #include <csignal>
 
-namespace {
-
-char processState(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray text = stat.readAll();
-    const qsizetype afterName = text.lastIndexOf(')');
-    return afterName > 0 && afterName + 2 < text.size() ? text.at(afterName + 2) : 0;
-}
-
-} // namespace
-
 class TestManagedProcess : public QObject {
     Q_OBJECT
 
@@ -34,6 +20,13 @@ private:
     QTemporaryDir m_dir;
 
     QString script(const QByteArray& body) { return TestSupport::writeScript(m_dir.filePath(QStringLiteral("child")), "#!/bin/sh\n" + body + "\n"); }
+
+    // The state letter in /proc/<pid>/stat, after the parenthesised name.
+    static QByteArray processState(qint64 pid)
+    {
+        const QByteArray stat = TestSupport::readFile(QStringLiteral("/proc/%1/stat").arg(pid));
+        return stat.mid(stat.lastIndexOf(')') + 2, 1);
+    }
 
 private slots:
     void exitStatus_data()
@@ -148,7 +141,7 @@ out(1, b"no newline at the end")
         QVERIFY(thread->wait(60000));
         delete thread;
         QVERIFY(pid > 0);
-        QTRY_COMPARE_WITH_TIMEOUT(processState(pid), 'Z', 30000); // dead but not yet reaped: nobody watches it any more
+        QTRY_COMPARE_WITH_TIMEOUT(processState(pid), QByteArray("Z"), 30000); // dead but not yet reaped: nobody watches it any more
         delete child;
     }
 

@@ -8,15 +8,10 @@
 using namespace ProgressEvents;
 using Event = std::optional<ProgressEvent>;
 
-namespace {
-
 // A table column cannot hold the variant itself (the meta-type system asks it for operator<).
 struct Expected {
     Event event;
 };
-
-} // namespace
-
 Q_DECLARE_METATYPE(Expected)
 
 class TestProgressParser : public QObject {
