@@ -47,6 +47,7 @@ private slots:
         QTest::newRow("all fields set") << fullOptions() << 21;
         QTest::newRow("absent optionals are left out") << changed([](O o) { o.thumbnail = o.playlistItems = o.formatSelector = o.formatSort = std::nullopt; }) << 17;
         QTest::newRow("empty optionals stay empty, not absent") << changed([](O o) { o.thumbnail = o.playlistItems = o.formatSelector = o.formatSort = QString(); }) << 21;
+        QTest::newRow("neighbouring flags apart") << changed([](O o) { o.isPlaylist = o.subtitles = o.embedThumbnail = false; }) << 21;
         QTest::newRow("64-bit extremes") << changed([](O o) { o.network.retries = std::numeric_limits<qint64>::max(), o.network.timeout = std::numeric_limits<qint64>::min(); }) << 21;
     }
 
