@@ -10,33 +10,29 @@ using OptionalOptions = std::optional<DownloadOptions>;
 Q_DECLARE_METATYPE(DownloadOptions)
 Q_DECLARE_METATYPE(OptionalOptions)
 
-namespace {
-
-// Every field away from its default, so a field that is lost or swapped shows.
-DownloadOptions fullOptions()
-{
-    return DownloadOptions { .url = QStringLiteral("https://example.com/watch?v=abc&list=PL1"), .title = QStringLiteral("Ünïcode — “title”"),
-        .uploader = QStringLiteral("Someone"), .thumbnail = QStringLiteral("https://i.example.com/t.jpg"), .isPlaylist = true,
-        .playlistItems = QStringLiteral("1-3,7"), .formatSelector = QStringLiteral("bv*+ba/b"), .formatSort = QStringLiteral("res,vcodec:h264,acodec:aac"),
-        .audioOnly = true, .audioFormat = QStringLiteral("mp3"), .container = QStringLiteral("mkv"), .folder = QStringLiteral("/home/user/Downloads"),
-        .outputTemplate = QStringLiteral("%(title)s.%(ext)s"), .embedThumbnail = true, .embedMetadata = true, .subtitles = true, .autoSubs = true, .embedSubs = true,
-        .subLangs = QStringLiteral("en.*,de"),
-        .network = NetworkOptions { .cookiesBrowser = QStringLiteral("firefox"), .userAgent = QStringLiteral("UA/1"), .proxy = QStringLiteral("socks5://127.0.0.1:1080"),
-            .rateLimit = QStringLiteral("2M"), .retries = 0, .fragments = 16, .timeout = -1, .extraArgs = QStringLiteral("--no-mtime") },
-        .presetName = QStringLiteral("1080p") };
-}
-
-DownloadOptions changed(const std::function<void(DownloadOptions&)>& change)
-{
-    DownloadOptions options = fullOptions();
-    change(options);
-    return options;
-}
-
-} // namespace
-
 class TestDownloadOptions : public QObject {
     Q_OBJECT
+
+    // Every field away from its default, so a field that is lost or swapped shows.
+    static DownloadOptions fullOptions()
+    {
+        return DownloadOptions { .url = QStringLiteral("https://example.com/watch?v=abc&list=PL1"), .title = QStringLiteral("Ünïcode — “title”"),
+            .uploader = QStringLiteral("Someone"), .thumbnail = QStringLiteral("https://i.example.com/t.jpg"), .isPlaylist = true,
+            .playlistItems = QStringLiteral("1-3,7"), .formatSelector = QStringLiteral("bv*+ba/b"), .formatSort = QStringLiteral("res,vcodec:h264,acodec:aac"),
+            .audioOnly = true, .audioFormat = QStringLiteral("mp3"), .container = QStringLiteral("mkv"), .folder = QStringLiteral("/home/user/Downloads"),
+            .outputTemplate = QStringLiteral("%(title)s.%(ext)s"), .embedThumbnail = true, .embedMetadata = true, .subtitles = true, .autoSubs = true, .embedSubs = true,
+            .subLangs = QStringLiteral("en.*,de"),
+            .network = NetworkOptions { .cookiesBrowser = QStringLiteral("firefox"), .userAgent = QStringLiteral("UA/1"), .proxy = QStringLiteral("socks5://127.0.0.1:1080"),
+                .rateLimit = QStringLiteral("2M"), .retries = 0, .fragments = 16, .timeout = -1, .extraArgs = QStringLiteral("--no-mtime") },
+            .presetName = QStringLiteral("1080p") };
+    }
+
+    static DownloadOptions changed(const std::function<void(DownloadOptions&)>& change)
+    {
+        DownloadOptions options = fullOptions();
+        change(options);
+        return options;
+    }
 
 private slots:
     void roundTrip_data()

@@ -11,25 +11,21 @@
 #include <thread>
 #include <vector>
 
-namespace {
-
-const QRegularExpression entryPattern(QStringLiteral(R"(^\[\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ\] (.*)$)"));
-
-// The text of every line, with the time stamp checked and removed.
-QStringList entries(const QString& content)
-{
-    QStringList texts;
-    for (const QString& line : content.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        const QRegularExpressionMatch match = entryPattern.match(line);
-        texts.append(match.hasMatch() ? match.captured(1) : QStringLiteral("BAD: ") + line);
-    }
-    return texts;
-}
-
-} // namespace
-
 class TestLogManager : public QObject {
     Q_OBJECT
+
+    static inline const QRegularExpression entryPattern { QStringLiteral(R"(^\[\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ\] (.*)$)") };
+
+    // The text of every line, with the time stamp checked and removed.
+    static QStringList entries(const QString& content)
+    {
+        QStringList texts;
+        for (const QString& line : content.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            const QRegularExpressionMatch match = entryPattern.match(line);
+            texts.append(match.hasMatch() ? match.captured(1) : QStringLiteral("BAD: ") + line);
+        }
+        return texts;
+    }
 
 private slots:
     void logsGrowAndAreRemovedAlone()

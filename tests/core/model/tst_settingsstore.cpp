@@ -7,27 +7,23 @@
 
 Q_DECLARE_METATYPE(NetworkOptions)
 
-namespace {
-
-// How readAs() shows a string read that yields no value.
-const QString absent = QStringLiteral("<absent>");
-
-QVariant readAs(const QString& key, int type)
-{
-    switch (type) {
-    case QMetaType::Bool:
-        return SettingsStore::boolean(key);
-    case QMetaType::Int:
-        return int(SettingsStore::integer(key));
-    default:
-        return SettingsStore::string(key).value_or(absent);
-    }
-}
-
-} // namespace
-
 class TestSettingsStore : public QObject {
     Q_OBJECT
+
+    // How readAs() shows a string read that yields no value.
+    static inline const QString absent = QStringLiteral("<absent>");
+
+    static QVariant readAs(const QString& key, int type)
+    {
+        switch (type) {
+        case QMetaType::Bool:
+            return SettingsStore::boolean(key);
+        case QMetaType::Int:
+            return int(SettingsStore::integer(key));
+        default:
+            return SettingsStore::string(key).value_or(absent);
+        }
+    }
 
     QSettings platformStore() { return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Klipwell"), QStringLiteral("Klipwell")); }
 

@@ -7,35 +7,31 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-const QString queried = u"https://example.com/watch?v=1"_s;
-
-// The result for an object without any key, changed as a case needs.
-MediaInfo expect(const std::function<void(MediaInfo&)>& change = {})
-{
-    MediaInfo info;
-    info.webpageURL = queried;
-    if (change)
-        change(info);
-    return info;
-}
-
-MediaInfo expectPlaylist(const QList<PlaylistEntry>& entries, const std::function<void(MediaInfo&)>& change = {})
-{
-    return expect([&](MediaInfo& m) {
-        m.isPlaylist = true;
-        m.playlistTitle = m.title;
-        m.entries = entries;
-        if (change)
-            change(m);
-    });
-}
-
-} // namespace
-
 class FormatManagerTest : public QObject {
     Q_OBJECT
+
+    static inline const QString queried = u"https://example.com/watch?v=1"_s;
+
+    // The result for an object without any key, changed as a case needs.
+    static MediaInfo expect(const std::function<void(MediaInfo&)>& change = {})
+    {
+        MediaInfo info;
+        info.webpageURL = queried;
+        if (change)
+            change(info);
+        return info;
+    }
+
+    static MediaInfo expectPlaylist(const QList<PlaylistEntry>& entries, const std::function<void(MediaInfo&)>& change = {})
+    {
+        return expect([&](MediaInfo& m) {
+            m.isPlaylist = true;
+            m.playlistTitle = m.title;
+            m.entries = entries;
+            if (change)
+                change(m);
+        });
+    }
 
     // JSON written with apostrophes for quotes, which keeps the tables readable.
     static QByteArray json(const char* text) { return QByteArray(text).replace('\'', '"'); }

@@ -15,29 +15,24 @@ Q_DECLARE_METATYPE(NetworkOptions)
 Q_DECLARE_METATYPE(DownloadOptions)
 Q_DECLARE_METATYPE(OptionalString)
 
-namespace {
-
-const Args markers { "--newline", "--progress", "--continue", "--progress-template",
-    "download:KWPROG|%(progress.downloaded_bytes)s|%(progress.total_bytes)s|%(progress.total_bytes_estimate)s|%(progress.speed)s|%(progress.eta)s|%(progress.filename)s",
-    "--progress-template", "postprocess:KWPP|%(progress.postprocessor)s|%(progress.status)s", "--print",
-    "before_dl:KWITEM|%(playlist_index|1)s|%(playlist_count|1)s|%(title)s", "--print", "after_move:KWFILE|%(filepath)s", "--no-simulate" };
-
-const Args timeout30 { "--socket-timeout", "30" };
-
-DownloadOptions video()
-{
-    return DownloadOptions { .url = QStringLiteral("https://www.youtube.com/watch?v=dQw4w9WgXcQ"), .title = QStringLiteral("Never Gonna Give You Up"),
-        .formatSelector = QStringLiteral("bv*[height<=1080]+ba/b[height<=1080]"), .formatSort = QStringLiteral("vcodec:h264,acodec:m4a"),
-        .audioFormat = QStringLiteral("mp3"), .container = QStringLiteral("mp4"), .folder = QStringLiteral("/home/ann/Downloads"),
-        .outputTemplate = QStringLiteral("%(title)s [%(id)s].%(ext)s"), .presetName = QStringLiteral("1080p") };
-}
-
-} // namespace
-
 class TestYTDLPManager : public QObject {
     Q_OBJECT
 
-private:
+    static inline const Args markers { "--newline", "--progress", "--continue", "--progress-template",
+        "download:KWPROG|%(progress.downloaded_bytes)s|%(progress.total_bytes)s|%(progress.total_bytes_estimate)s|%(progress.speed)s|%(progress.eta)s|%(progress.filename)s",
+        "--progress-template", "postprocess:KWPP|%(progress.postprocessor)s|%(progress.status)s", "--print",
+        "before_dl:KWITEM|%(playlist_index|1)s|%(playlist_count|1)s|%(title)s", "--print", "after_move:KWFILE|%(filepath)s", "--no-simulate" };
+
+    static inline const Args timeout30 { "--socket-timeout", "30" };
+
+    static DownloadOptions video()
+    {
+        return DownloadOptions { .url = QStringLiteral("https://www.youtube.com/watch?v=dQw4w9WgXcQ"), .title = QStringLiteral("Never Gonna Give You Up"),
+            .formatSelector = QStringLiteral("bv*[height<=1080]+ba/b[height<=1080]"), .formatSort = QStringLiteral("vcodec:h264,acodec:m4a"),
+            .audioFormat = QStringLiteral("mp3"), .container = QStringLiteral("mp4"), .folder = QStringLiteral("/home/ann/Downloads"),
+            .outputTemplate = QStringLiteral("%(title)s [%(id)s].%(ext)s"), .presetName = QStringLiteral("1080p") };
+    }
+
     QString tools() { return AppPaths::sub(QStringLiteral("Tools")); }
     QString denoPath() { return QDir(tools()).filePath(QStringLiteral("deno")); }
     // The fixed head every vector starts with when deno is absent and remote components are off.
