@@ -5,8 +5,6 @@
 #include <QStandardPaths>
 #include <QTest>
 
-Q_DECLARE_METATYPE(NetworkOptions)
-
 class TestSettingsStore : public QObject {
     Q_OBJECT
 

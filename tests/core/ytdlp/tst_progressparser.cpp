@@ -12,7 +12,6 @@ using Event = std::optional<ProgressEvent>;
 struct Expected {
     Event event;
 };
-Q_DECLARE_METATYPE(Expected)
 
 class TestProgressParser : public QObject {
     Q_OBJECT

@@ -11,9 +11,6 @@
 using Args = QStringList;
 using Items = QSet<int>;
 using OptionalString = std::optional<QString>;
-Q_DECLARE_METATYPE(NetworkOptions)
-Q_DECLARE_METATYPE(DownloadOptions)
-Q_DECLARE_METATYPE(OptionalString)
 
 class TestYTDLPManager : public QObject {
     Q_OBJECT
