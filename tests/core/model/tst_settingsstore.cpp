@@ -55,8 +55,6 @@ private slots:
         if (!file.isEmpty())
             QVERIFY(TestSupport::writeFile(platformStore().fileName(), "[General]\n" + file));
         QCOMPARE(readAs(key, expected.typeId()), expected);
-        if (file.isEmpty())
-            QVERIFY(!SettingsStore::hasUserValue(key));
     }
 
     void networkSnapshot_data()
