@@ -86,6 +86,7 @@ private slots:
             huge += number(1000 * 1000) + QByteArray(1000 * 1000, c);
         QTest::newRow("binary garbage") << QByteArray("\x00\xff\xfe garbage \x01\x02", 14);
         QTest::newRow("too many arguments") << magic + number(5000);
+        QTest::newRow("complete, one argument over the count limit") << magic + number(1025) + number(0).repeated(1025);
         QTest::newRow("argument over the limit") << magic + number(1) + number(10 * 1024 * 1024) + QByteArray(4096, 'a');
         QTest::newRow("message over the limit") << huge;
         QTest::newRow("trailing bytes") << magic + number(1) + number(1) + "x" + "junk";

@@ -14,16 +14,6 @@ static ProgressEvent progress(qint64 downloaded, std::optional<qint64> total, co
     return ProgressEvents::Progress { downloaded, total, 1000.0, 5, file };
 }
 
-static ProgressEvent postprocess(const QString& name, const QString& status)
-{
-    return ProgressEvents::Postprocess { name, status };
-}
-
-static ProgressEvent item(int index, int count, const QString& title = "Item")
-{
-    return ProgressEvents::Item { index, count, title };
-}
-
 static DownloadOptions options(const QString& selector = {}, bool audioOnly = false, const QString& title = "Clip")
 {
     DownloadOptions o;
@@ -59,16 +49,16 @@ private slots:
         QTest::newRow("single format with a second file") << "22" << false << Events { progress(1000, 1000, "v"), progress(5, 10, "v.en.vtt") } << 0.995 << "Downloading stream 1/1" << TaskStatus::downloading << qint64(1005) << qint64(1010) << "Clip";
         QTest::newRow("unknown total keeps the bar") << "" << false << Events { progress(100, 1000), progress(200, std::nullopt) } << 0.1 << "Downloading" << TaskStatus::downloading << qint64(200) << none << "Clip";
         QTest::newRow("unknown total stream size counts its bytes") << "a+b" << false << Events { progress(300, std::nullopt, "v"), progress(10, 100, "a") } << 0.91 << "Downloading stream 2/2" << TaskStatus::downloading << qint64(310) << qint64(400) << "Clip";
-        QTest::newRow("playlist halfway through item 3 of 4") << "" << false << Events { item(3, 4), progress(50, 100) } << 0.625 << "Downloading" << TaskStatus::downloading << qint64(50) << qint64(100) << "Item";
-        QTest::newRow("new item resets the stream counters") << "a+b" << false << Events { item(1, 2), progress(100, 100, "v"), progress(10, 10, "a"), item(2, 2), progress(40, 100, "w") } << 0.68 << "Downloading stream 1/2" << TaskStatus::downloading << qint64(40) << qint64(100) << "Item";
-        QTest::newRow("item beyond the count stays below the cap") << "" << false << Events { item(9, 4) } << 0.995 << "" << TaskStatus::queued << qint64(0) << none << "Item";
+        QTest::newRow("playlist halfway through item 3 of 4") << "" << false << Events { ProgressEvents::Item { 3, 4, "Item" }, progress(50, 100) } << 0.625 << "Downloading" << TaskStatus::downloading << qint64(50) << qint64(100) << "Item";
+        QTest::newRow("new item resets the stream counters") << "a+b" << false << Events { ProgressEvents::Item { 1, 2, "Item" }, progress(100, 100, "v"), progress(10, 10, "a"), ProgressEvents::Item { 2, 2, "Item" }, progress(40, 100, "w") } << 0.68 << "Downloading stream 1/2" << TaskStatus::downloading << qint64(40) << qint64(100) << "Item";
+        QTest::newRow("item beyond the count stays below the cap") << "" << false << Events { ProgressEvents::Item { 9, 4, "Item" } } << 0.995 << "" << TaskStatus::queued << qint64(0) << none << "Item";
         QTest::newRow("byte counts near the 64-bit limit saturate") << "a+b" << false << Events { progress(9223372036854774784LL, 9223372036854774784LL, "v"), progress(52506346, 52506346, "a") } << 0.995 << "Downloading stream 2/2" << TaskStatus::downloading << huge << huge << "Clip";
-        QTest::newRow("lowest item index") << "" << false << Events { item(std::numeric_limits<int>::min(), 1) } << 0.0 << "" << TaskStatus::queued << qint64(0) << none << "Clip";
-        QTest::newRow("postprocess finished keeps the stage") << "" << false << Events { progress(10, 10), postprocess("Merger", "finished") } << 0.995 << "Downloading" << TaskStatus::processing << qint64(10) << qint64(10) << "Clip";
-        QTest::newRow("merger started") << "" << false << Events { postprocess("Merger", "started") } << 0.0 << "Merging with FFmpeg" << TaskStatus::processing << qint64(0) << none << "Clip";
-        QTest::newRow("unknown post-processor") << "" << false << Events { postprocess("SponsorBlock", "started") } << 0.0 << "Post-processing (SponsorBlock)" << TaskStatus::processing << qint64(0) << none << "Clip";
+        QTest::newRow("lowest item index") << "" << false << Events { ProgressEvents::Item { std::numeric_limits<int>::min(), 1, "Item" } } << 0.0 << "" << TaskStatus::queued << qint64(0) << none << "Clip";
+        QTest::newRow("postprocess finished keeps the stage") << "" << false << Events { progress(10, 10), ProgressEvents::Postprocess { "Merger", "finished" } } << 0.995 << "Downloading" << TaskStatus::processing << qint64(10) << qint64(10) << "Clip";
+        QTest::newRow("merger started") << "" << false << Events { ProgressEvents::Postprocess { "Merger", "started" } } << 0.0 << "Merging with FFmpeg" << TaskStatus::processing << qint64(0) << none << "Clip";
+        QTest::newRow("unknown post-processor") << "" << false << Events { ProgressEvents::Postprocess { "SponsorBlock", "started" } } << 0.0 << "Post-processing (SponsorBlock)" << TaskStatus::processing << qint64(0) << none << "Clip";
         QTest::newRow("merging line") << "" << false << Events { ProgressEvents::Merging { "/d/x.mp4" } } << 0.0 << "Merging with FFmpeg" << TaskStatus::processing << qint64(0) << none << "Clip";
-        QTest::newRow("next item after processing downloads again") << "" << false << Events { item(1, 2), postprocess("MoveFiles", "started"), item(2, 2) } << 0.5 << "Moving file" << TaskStatus::downloading << qint64(0) << none << "Item";
+        QTest::newRow("next item after processing downloads again") << "" << false << Events { ProgressEvents::Item { 1, 2, "Item" }, ProgressEvents::Postprocess { "MoveFiles", "started" }, ProgressEvents::Item { 2, 2, "Item" } } << 0.5 << "Moving file" << TaskStatus::downloading << qint64(0) << none << "Item";
     }
     void apply()
     {

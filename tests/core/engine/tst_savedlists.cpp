@@ -1,26 +1,30 @@
-#include "QueueFile.h"
-
+// The saved queue and history: their records, and what a damaged file leaves.
 #include "AppPaths.h"
+#include "DownloadTask.h"
+#include "HistoryStore.h"
+#include "QueueFile.h"
 #include "TestSupport.h"
 
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTest>
 
 static TaskRecord sampleRecord()
 {
     TaskRecord record;
     record.id = QUuid::createUuid();
-    record.options.url = "https://example.com/v";
+    record.options.url = "https://example.com/a";
     record.options.title = "Ünïcode — title";
-    record.options.folder = "/tmp/out";
+    record.options.folder = "/media/out";
+    record.options.thumbnail = "https://example.com/t.jpg";
     record.status = TaskStatus::completed;
     record.progress = 1.0;
     record.createdAt = QDateTime::fromSecsSinceEpoch(1714555800, Qt::UTC);
     record.finishedAt = QDateTime::fromSecsSinceEpoch(1714555900, Qt::UTC);
-    record.outputFiles = { "/tmp/out/a.mp4" };
+    record.outputFiles = { "/media/out/a.mp4" };
     record.finalSize = 5'000'000'000;
     record.error = "Some playlist items failed — see the log.";
     return record;
@@ -31,7 +35,7 @@ static QStringList corruptCopies()
     return QDir(AppPaths::support()).entryList({ "queue.json.corrupt-*" }, QDir::Files);
 }
 
-class TestQueueFile : public QObject {
+class TestSavedLists : public QObject {
     Q_OBJECT
 
 private slots:
@@ -74,7 +78,7 @@ private slots:
         QCOMPARE(taskRecordFromJson(json), std::nullopt);
     }
 
-    void fileOnDisk_data()
+    void queueFileOnDisk_data()
     {
         QTest::addColumn<QByteArray>("content"); // null: no file
         QTest::addColumn<int>("records");
@@ -88,7 +92,7 @@ private slots:
         QTest::newRow("object, not array") << QByteArray("{}") << 0 << 1;
         QTest::newRow("one record with unknown status") << QJsonDocument(QJsonArray { toJson(sampleRecord()), unknownStatus }).toJson() << 0 << 1;
     }
-    void fileOnDisk()
+    void queueFileOnDisk()
     {
         QFETCH(QByteArray, content);
         QFETCH(int, copies);
@@ -110,7 +114,43 @@ private slots:
         QVERIFY(QueueFile::save(records));
         QCOMPARE(QueueFile::load(), records);
     }
+
+    void historyEntryIsBuiltFromTheTask()
+    {
+        const DownloadOptions options = sampleRecord().options;
+        DownloadTask task(options);
+        for (const QString file : { "/media/out/a.webm", "/media/out/a.mp4", "/media/out/a.webm" })
+            task.apply(ProgressEvents::FinalFile { file }); // the latest new file is the entry's
+        task.setStatus(TaskStatus::failed);
+        HistoryStore store;
+        store.record(&task);
+        DownloadTask other(options);
+        store.record(&other);
+        task.setStatus(TaskStatus::completed);
+        task.setFinalSize(5'000'000'000);
+        task.setFinishedAt(QDateTime::fromSecsSinceEpoch(1714555800, Qt::UTC));
+        store.record(&task); // again: replaces its entry, now at the front
+        const HistoryItem expected { task.id(), options.title, options.thumbnail, *task.finishedAt(), TaskStatus::completed, QString("/media/out/a.mp4"), "/media/out", options.url, 5'000'000'000, std::nullopt, options };
+        QCOMPARE(store.items().size(), 2);
+        QCOMPARE(store.items().at(0), expected);
+        QCOMPARE(store.items().at(1).id, other.id());
+        const QJsonArray saved = QJsonDocument::fromJson(TestSupport::readFile(HistoryStore::path())).array();
+        QCOMPARE(saved.at(0).toObject().value("date").toString(), "2024-05-01T09:30:00Z");
+        QCOMPARE(HistoryStore().items(), store.items());
+    }
+
+    void historyReadInTheBackgroundIsAnnouncedEvenWhenTakenFirst()
+    {
+        DownloadTask task(sampleRecord().options);
+        HistoryStore().record(&task);
+        HistoryStore store;
+        QSignalSpy changed(&store, &HistoryStore::itemsChanged);
+        QCOMPARE(store.items().size(), 1); // before the read has ended
+        // A view that waits for the signal has not seen them.
+        QVERIFY(changed.size() == 1 || changed.wait(10'000));
+        QVERIFY(store.isLoaded());
+    }
 };
 
-QTEST_GUILESS_MAIN(TestQueueFile)
-#include "tst_queuefile.moc"
+QTEST_GUILESS_MAIN(TestSavedLists)
+#include "tst_savedlists.moc"
