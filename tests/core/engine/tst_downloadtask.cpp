@@ -40,25 +40,27 @@ private slots:
         QTest::addColumn<qint64>("current");
         QTest::addColumn<qint64>("total"); // none: unknown
         QTest::addColumn<QString>("title"); // shown for the task
-        QTest::newRow("single video halfway") << "" << false << Events { progress(500, 1000) } << 0.5 << "Downloading" << TaskStatus::downloading << qint64(500) << qint64(1000) << "Clip";
-        QTest::newRow("single video done stops at the cap") << "" << false << Events { progress(1000, 1000) } << 0.995 << "Downloading" << TaskStatus::downloading << qint64(1000) << qint64(1000) << "Clip";
-        QTest::newRow("two streams, first fills to 0.9") << "137+140" << false << Events { progress(500, 1000, "v"), progress(1000, 1000, "v") } << 0.9 << "Downloading stream 1/2" << TaskStatus::downloading << qint64(1000) << qint64(1000) << "Clip";
-        QTest::newRow("two streams, second continues from 0.9") << "137+140" << false << Events { progress(1000, 1000, "v"), progress(50, 100, "a") } << 0.95 << "Downloading stream 2/2" << TaskStatus::downloading << qint64(1050) << qint64(1100) << "Clip";
-        QTest::newRow("third file still reads 2/2") << "bv+ba" << false << Events { progress(1000, 1000, "v"), progress(100, 100, "a"), progress(10, 20, "t") } << 0.995 << "Downloading stream 2/2" << TaskStatus::downloading << qint64(1110) << qint64(1120) << "Clip";
-        QTest::newRow("audio only with a + selector is one stream") << "137+140" << true << Events { progress(500, 1000) } << 0.5 << "Downloading" << TaskStatus::downloading << qint64(500) << qint64(1000) << "Clip";
-        QTest::newRow("single format with a second file") << "22" << false << Events { progress(1000, 1000, "v"), progress(5, 10, "v.en.vtt") } << 0.995 << "Downloading stream 1/1" << TaskStatus::downloading << qint64(1005) << qint64(1010) << "Clip";
-        QTest::newRow("unknown total keeps the bar") << "" << false << Events { progress(100, 1000), progress(200, std::nullopt) } << 0.1 << "Downloading" << TaskStatus::downloading << qint64(200) << none << "Clip";
-        QTest::newRow("unknown total stream size counts its bytes") << "a+b" << false << Events { progress(300, std::nullopt, "v"), progress(10, 100, "a") } << 0.91 << "Downloading stream 2/2" << TaskStatus::downloading << qint64(310) << qint64(400) << "Clip";
-        QTest::newRow("playlist halfway through item 3 of 4") << "" << false << Events { ProgressEvents::Item { 3, 4, "Item" }, progress(50, 100) } << 0.625 << "Downloading" << TaskStatus::downloading << qint64(50) << qint64(100) << "Item";
-        QTest::newRow("new item resets the stream counters") << "a+b" << false << Events { ProgressEvents::Item { 1, 2, "Item" }, progress(100, 100, "v"), progress(10, 10, "a"), ProgressEvents::Item { 2, 2, "Item" }, progress(40, 100, "w") } << 0.68 << "Downloading stream 1/2" << TaskStatus::downloading << qint64(40) << qint64(100) << "Item";
-        QTest::newRow("item beyond the count stays below the cap") << "" << false << Events { ProgressEvents::Item { 9, 4, "Item" } } << 0.995 << "" << TaskStatus::queued << qint64(0) << none << "Item";
-        QTest::newRow("byte counts near the 64-bit limit saturate") << "a+b" << false << Events { progress(9223372036854774784LL, 9223372036854774784LL, "v"), progress(52506346, 52506346, "a") } << 0.995 << "Downloading stream 2/2" << TaskStatus::downloading << huge << huge << "Clip";
-        QTest::newRow("lowest item index") << "" << false << Events { ProgressEvents::Item { std::numeric_limits<int>::min(), 1, "Item" } } << 0.0 << "" << TaskStatus::queued << qint64(0) << none << "Clip";
-        QTest::newRow("postprocess finished keeps the stage") << "" << false << Events { progress(10, 10), ProgressEvents::Postprocess { "Merger", "finished" } } << 0.995 << "Downloading" << TaskStatus::processing << qint64(10) << qint64(10) << "Clip";
-        QTest::newRow("merger started") << "" << false << Events { ProgressEvents::Postprocess { "Merger", "started" } } << 0.0 << "Merging with FFmpeg" << TaskStatus::processing << qint64(0) << none << "Clip";
-        QTest::newRow("unknown post-processor") << "" << false << Events { ProgressEvents::Postprocess { "SponsorBlock", "started" } } << 0.0 << "Post-processing (SponsorBlock)" << TaskStatus::processing << qint64(0) << none << "Clip";
-        QTest::newRow("merging line") << "" << false << Events { ProgressEvents::Merging { "/d/x.mp4" } } << 0.0 << "Merging with FFmpeg" << TaskStatus::processing << qint64(0) << none << "Clip";
-        QTest::newRow("next item after processing downloads again") << "" << false << Events { ProgressEvents::Item { 1, 2, "Item" }, ProgressEvents::Postprocess { "MoveFiles", "started" }, ProgressEvents::Item { 2, 2, "Item" } } << 0.5 << "Moving file" << TaskStatus::downloading << qint64(0) << none << "Item";
+        QTest::addColumn<int>("rerun"); // the event that starts a new run after a pause; -1: none
+        QTest::newRow("single video halfway") << "" << false << Events { progress(500, 1000) } << 0.5 << "Downloading" << TaskStatus::downloading << qint64(500) << qint64(1000) << "Clip" << -1;
+        QTest::newRow("single video done stops at the cap") << "" << false << Events { progress(1000, 1000) } << 0.995 << "Downloading" << TaskStatus::downloading << qint64(1000) << qint64(1000) << "Clip" << -1;
+        QTest::newRow("two streams, first fills to 0.9") << "137+140" << false << Events { progress(500, 1000, "v"), progress(1000, 1000, "v") } << 0.9 << "Downloading stream 1/2" << TaskStatus::downloading << qint64(1000) << qint64(1000) << "Clip" << -1;
+        QTest::newRow("two streams, second continues from 0.9") << "137+140" << false << Events { progress(1000, 1000, "v"), progress(50, 100, "a") } << 0.95 << "Downloading stream 2/2" << TaskStatus::downloading << qint64(1050) << qint64(1100) << "Clip" << -1;
+        QTest::newRow("third file still reads 2/2") << "bv+ba" << false << Events { progress(1000, 1000, "v"), progress(100, 100, "a"), progress(10, 20, "t") } << 0.995 << "Downloading stream 2/2" << TaskStatus::downloading << qint64(1110) << qint64(1120) << "Clip" << -1;
+        QTest::newRow("audio only with a + selector is one stream") << "137+140" << true << Events { progress(500, 1000) } << 0.5 << "Downloading" << TaskStatus::downloading << qint64(500) << qint64(1000) << "Clip" << -1;
+        QTest::newRow("single format with a second file") << "22" << false << Events { progress(1000, 1000, "v"), progress(5, 10, "v.en.vtt") } << 0.995 << "Downloading stream 1/1" << TaskStatus::downloading << qint64(1005) << qint64(1010) << "Clip" << -1;
+        QTest::newRow("unknown total keeps the bar") << "" << false << Events { progress(100, 1000), progress(200, std::nullopt) } << 0.1 << "Downloading" << TaskStatus::downloading << qint64(200) << none << "Clip" << -1;
+        QTest::newRow("unknown total stream size counts its bytes") << "a+b" << false << Events { progress(300, std::nullopt, "v"), progress(10, 100, "a") } << 0.91 << "Downloading stream 2/2" << TaskStatus::downloading << qint64(310) << qint64(400) << "Clip" << -1;
+        QTest::newRow("playlist halfway through item 3 of 4") << "" << false << Events { ProgressEvents::Item { 3, 4, "Item" }, progress(50, 100) } << 0.625 << "Downloading" << TaskStatus::downloading << qint64(50) << qint64(100) << "Item" << -1;
+        QTest::newRow("new item resets the stream counters") << "a+b" << false << Events { ProgressEvents::Item { 1, 2, "Item" }, progress(100, 100, "v"), progress(10, 10, "a"), ProgressEvents::Item { 2, 2, "Item" }, progress(40, 100, "w") } << 0.68 << "Downloading stream 1/2" << TaskStatus::downloading << qint64(40) << qint64(100) << "Item" << -1;
+        QTest::newRow("item beyond the count stays below the cap") << "" << false << Events { ProgressEvents::Item { 9, 4, "Item" } } << 0.995 << "" << TaskStatus::queued << qint64(0) << none << "Item" << -1;
+        QTest::newRow("byte counts near the 64-bit limit saturate") << "a+b" << false << Events { progress(9223372036854774784LL, 9223372036854774784LL, "v"), progress(52506346, 52506346, "a") } << 0.995 << "Downloading stream 2/2" << TaskStatus::downloading << huge << huge << "Clip" << -1;
+        QTest::newRow("lowest item index") << "" << false << Events { ProgressEvents::Item { std::numeric_limits<int>::min(), 1, "Item" } } << 0.0 << "" << TaskStatus::queued << qint64(0) << none << "Clip" << -1;
+        QTest::newRow("postprocess finished keeps the stage") << "" << false << Events { progress(10, 10), ProgressEvents::Postprocess { "Merger", "finished" } } << 0.995 << "Downloading" << TaskStatus::processing << qint64(10) << qint64(10) << "Clip" << -1;
+        QTest::newRow("merger started") << "" << false << Events { ProgressEvents::Postprocess { "Merger", "started" } } << 0.0 << "Merging with FFmpeg" << TaskStatus::processing << qint64(0) << none << "Clip" << -1;
+        QTest::newRow("unknown post-processor") << "" << false << Events { ProgressEvents::Postprocess { "SponsorBlock", "started" } } << 0.0 << "Post-processing (SponsorBlock)" << TaskStatus::processing << qint64(0) << none << "Clip" << -1;
+        QTest::newRow("merging line") << "" << false << Events { ProgressEvents::Merging { "/d/x.mp4" } } << 0.0 << "Merging with FFmpeg" << TaskStatus::processing << qint64(0) << none << "Clip" << -1;
+        QTest::newRow("a new run after a pause keeps the bar until it passes it") << "" << false << Events { progress(60, 100), progress(10, 100), progress(70, 100) } << 0.7 << "Downloading" << TaskStatus::downloading << qint64(70) << qint64(100) << "Clip" << 1;
+        QTest::newRow("next item after processing downloads again") << "" << false << Events { ProgressEvents::Item { 1, 2, "Item" }, ProgressEvents::Postprocess { "MoveFiles", "started" }, ProgressEvents::Item { 2, 2, "Item" } } << 0.5 << "Moving file" << TaskStatus::downloading << qint64(0) << none << "Item" << -1;
     }
     void apply()
     {
@@ -67,10 +69,13 @@ private slots:
         QFETCH(Events, events);
         QFETCH(double, progress);
         QFETCH(qint64, total);
+        QFETCH(int, rerun);
         DownloadTask task(options(selector, audioOnly));
         double previous = 0;
-        for (const ProgressEvent& event : events) {
-            task.apply(event);
+        for (int i = 0; i < events.size(); ++i) {
+            if (i == rerun)
+                task.resetRuntime();
+            task.apply(events[i]);
             QVERIFY2(task.progress() >= previous, "progress went backwards");
             previous = task.progress();
         }
@@ -80,21 +85,6 @@ private slots:
         QTEST(task.currentBytes(), "current");
         QCOMPARE(task.totalBytes(), total == none ? std::nullopt : std::optional<qint64>(total));
         QTEST(task.displayTitle(), "title"); // a playlist's item, else the task's own
-    }
-
-    void pausedRunKeepsTheBarUntilTheNewRunPassesIt()
-    {
-        DownloadTask task(options());
-        task.apply(progress(60, 100));
-        task.apply(ProgressEvents::Error { "boom" });
-        task.resetRuntime();
-        QCOMPARE(task.errorLines(), QStringList());
-        // The new run starts with the same file name; it must not count as a second stream.
-        task.apply(progress(10, 100));
-        QCOMPARE(task.progress(), 0.6);
-        QCOMPARE(task.stage(), "Downloading");
-        task.apply(progress(70, 100));
-        QCOMPARE(task.progress(), 0.7);
     }
 
     void taskWithoutATitleShowsItsAddress()

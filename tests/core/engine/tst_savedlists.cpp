@@ -41,7 +41,7 @@ class TestSavedLists : public QObject {
 private slots:
     void init() { QDir(AppPaths::support()).removeRecursively(); }
 
-    void recordKeysAndRoundTrip()
+    void recordKeys()
     {
         TaskRecord record = sampleRecord();
         const QJsonObject json = toJson(record);
@@ -49,33 +49,8 @@ private slots:
         QCOMPARE(json.value("status").toString(), "completed");
         QCOMPARE(json.value("createdAt").toString(), "2024-05-01T09:30:00Z");
         QCOMPARE(json.value("finalSize").toInteger(), 5'000'000'000);
-        QCOMPARE(taskRecordFromJson(json), record);
         record.error.reset();
         QVERIFY(!toJson(record).contains("error"));
-    }
-
-    void badRecordsAreRejected_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QJsonValue>("value"); // undefined: key removed
-        QTest::newRow("missing id") << "id" << QJsonValue(QJsonValue::Undefined);
-        QTest::newRow("unknown status") << "status" << QJsonValue("sleeping");
-        QTest::newRow("progress as text") << "progress" << QJsonValue("0.5");
-        QTest::newRow("createdAt not a date") << "createdAt" << QJsonValue("yesterday");
-        QTest::newRow("finishedAt not a date") << "finishedAt" << QJsonValue(12);
-        QTest::newRow("outputFiles with a number") << "outputFiles" << QJsonValue(QJsonArray { "a", 1 });
-        QTest::newRow("finalSize as text") << "finalSize" << QJsonValue("12");
-    }
-    void badRecordsAreRejected()
-    {
-        QFETCH(QString, key);
-        QFETCH(QJsonValue, value);
-        QJsonObject json = toJson(sampleRecord());
-        if (value.isUndefined())
-            json.remove(key);
-        else
-            json.insert(key, value);
-        QCOMPARE(taskRecordFromJson(json), std::nullopt);
     }
 
     void queueFileOnDisk_data()
@@ -84,13 +59,26 @@ private slots:
         QTest::addColumn<int>("records");
         QTest::addColumn<int>("copies"); // kept aside as corrupt
         const QByteArray two = QJsonDocument(QJsonArray { toJson(sampleRecord()), toJson(sampleRecord()) }).toJson();
-        QJsonObject unknownStatus = toJson(sampleRecord());
-        unknownStatus.insert("status", "sleeping");
+        // A good record, then one with a key changed (undefined: removed).
+        const auto oneBad = [](const QString& key, const QJsonValue& value) {
+            QJsonObject bad = toJson(sampleRecord());
+            if (value.isUndefined())
+                bad.remove(key);
+            else
+                bad.insert(key, value);
+            return QJsonDocument(QJsonArray { toJson(sampleRecord()), bad }).toJson();
+        };
         QTest::newRow("no file") << QByteArray() << 0 << 0;
         QTest::newRow("two records") << two << 2 << 0;
         QTest::newRow("cut off while written") << two.left(two.size() / 2) << 0 << 1;
         QTest::newRow("object, not array") << QByteArray("{}") << 0 << 1;
-        QTest::newRow("one record with unknown status") << QJsonDocument(QJsonArray { toJson(sampleRecord()), unknownStatus }).toJson() << 0 << 1;
+        QTest::newRow("missing id") << oneBad("id", QJsonValue::Undefined) << 0 << 1;
+        QTest::newRow("unknown status") << oneBad("status", "sleeping") << 0 << 1;
+        QTest::newRow("progress as text") << oneBad("progress", "0.5") << 0 << 1;
+        QTest::newRow("createdAt not a date") << oneBad("createdAt", "yesterday") << 0 << 1;
+        QTest::newRow("finishedAt not a date") << oneBad("finishedAt", 12) << 0 << 1;
+        QTest::newRow("outputFiles with a number") << oneBad("outputFiles", QJsonArray { "a", 1 }) << 0 << 1;
+        QTest::newRow("finalSize as text") << oneBad("finalSize", "12") << 0 << 1;
     }
     void queueFileOnDisk()
     {
@@ -131,12 +119,9 @@ private slots:
         task.setFinishedAt(QDateTime::fromSecsSinceEpoch(1714555800, Qt::UTC));
         store.record(&task); // again: replaces its entry, now at the front
         const HistoryItem expected { task.id(), options.title, options.thumbnail, *task.finishedAt(), TaskStatus::completed, QString("/media/out/a.mp4"), "/media/out", options.url, 5'000'000'000, std::nullopt, options };
-        QCOMPARE(store.items().size(), 2);
-        QCOMPARE(store.items().at(0), expected);
-        QCOMPARE(store.items().at(1).id, other.id());
-        const QJsonArray saved = QJsonDocument::fromJson(TestSupport::readFile(HistoryStore::path())).array();
-        QCOMPARE(saved.at(0).toObject().value("date").toString(), "2024-05-01T09:30:00Z");
-        QCOMPARE(HistoryStore().items(), store.items());
+        QCOMPARE(store.items().value(0), expected);
+        QCOMPARE(store.items().value(1).id, other.id());
+        QCOMPARE(HistoryStore().items(), store.items()); // what the next start reads
     }
 
     void historyReadInTheBackgroundIsAnnouncedEvenWhenTakenFirst()
