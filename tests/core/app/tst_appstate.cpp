@@ -2,7 +2,6 @@
 // demand (superseded fetches, clipboard timing, settings read at the moment of composing).
 #include "AppPaths.h"
 #include "AppState.h"
-#include "DependencyManager.h"
 #include "DownloadManager.h"
 #include "DownloadTask.h"
 #include "FakePasteboard.h"
@@ -11,7 +10,6 @@
 #include "InstanceChannel.h"
 #include "SettingsStore.h"
 #include "TestSupport.h"
-#include "Tool.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -56,60 +54,6 @@ private slots:
         SettingsStore::set("autoUpdateTools", false);
         SettingsStore::set("downloadFolder", QString(QDir::homePath() + "/Downloads"));
         QCOMPARE(FakeTools::install(), QString());
-    }
-
-    void secondStartOpensAtOnceWhileTheToolsStayTheSame_data()
-    {
-        QTest::addColumn<QString>("change");
-        QTest::addColumn<bool>("atOnce");
-        QTest::addColumn<bool>("endsReady");
-        QTest::newRow("unchanged") << "" << true << true;
-        QTest::newRow("yt-dlp replaced") << "replace" << false << true;
-        QTest::newRow("yt-dlp no longer runs") << "chmod" << true << false;
-    }
-    void secondStartOpensAtOnceWhileTheToolsStayTheSame()
-    {
-        QFETCH(QString, change);
-        QFETCH(bool, endsReady);
-        QVERIFY(makeState(true)->setupDone());
-        qputenv("KLIPWELL_TOOL_MIRROR", "http://127.0.0.1:9"); // a missing tool must not be fetched
-        const QString ytdlp = toolPath(Tool::ytdlp);
-        if (change == "replace")
-            QVERIFY(!TestSupport::writeScript(ytdlp, TestSupport::readFile(ytdlp) + "\n# another build\n").isEmpty());
-        else if (change == "chmod")
-            QVERIFY(QFile(ytdlp).setPermissions(QFile::ReadOwner | QFile::WriteOwner));
-        AppState state(&m_pasteboard);
-        auto launching = state.launch();
-        QTEST(state.setupDone(), "atOnce");
-        QTEST(state.downloads()->started(), "atOnce");
-        QCoro::waitFor(std::move(launching));
-        qunsetenv("KLIPWELL_TOOL_MIRROR");
-        QCOMPARE(state.setupDone(), endsReady);
-        QCOMPARE(state.deps()->phase(), endsReady ? Phase::ready : Phase::failed);
-    }
-
-    void playlistFetchSelectsEveryItemAndQueuesTheChoice()
-    {
-        const QString link = "https://example.com/list";
-        FakeTools::setInfo(link, FakeTools::playlistDocument("Mix", 4));
-        const auto state = makeState(true);
-        state->setVideoFormatID("18");
-        state->setUrlText("  " + link + "\n");
-        state->fetch();
-        QTRY_COMPARE_WITH_TIMEOUT(state->fetchState(), FetchState(FetchStates::Loaded {}), 60000);
-        QCOMPARE(state->selectedItems(), (QSet<int> { 1, 2, 3, 4 }));
-        QCOMPARE(state->videoFormatID(), "auto");
-
-        state->setSelectedItems({});
-        state->downloadPressed();
-        QCOMPARE(state->toast(), "Select at least one playlist item.");
-        QVERIFY(state->downloads()->tasks().isEmpty());
-        state->setSelectedItems({ 1, 2, 4 });
-        SettingsStore::set("playlistNumbering", false); // read when composing
-        state->downloadPressed();
-        const DownloadOptions options = state->downloads()->tasks().value(0)->options();
-        QCOMPARE(options.playlistItems, "1-2,4");
-        QCOMPARE(options.outputTemplate, "%(playlist_title|Playlist)s/%(title)s [%(id)s].%(ext)s");
     }
 
     void aSupersededFetchIsStoppedAndNeverWritesItsResult_data()
@@ -157,21 +101,20 @@ private slots:
         QTest::addColumn<SidebarItem>("screen");
         QTest::addColumn<int>("activations");
         const FetchState idle = FetchStates::Idle {};
-        const SidebarItem history = SidebarItem::history;
         QStringList fifty;
         for (int i = 0; i < 50; ++i)
             fifty << QString("https://example.com/v/%1").arg(i);
-        QTest::newRow("fetch blanks") << "fetch" << QStringList { "  \n " } << idle << QStringList() << "  \n " << "" << history << 0;
-        QTest::newRow("fetch ftp") << "fetch" << QStringList { "ftp://example.com/file" } << FetchState(FetchStates::Failed { "That doesn’t look like a valid web address." }) << QStringList() << "ftp://example.com/file" << "" << history << 0;
-        QTest::newRow("fetch before set-up") << "fetch" << QStringList { "https://example.com/a" } << idle << QStringList() << "https://example.com/a" << "" << history << 0;
-        QTest::newRow("download a link") << "download" << QStringList { " https://example.com/v" } << idle << QStringList { "https://example.com/v" } << "" << "Added to queue" << history << 0;
-        QTest::newRow("download a word") << "download" << QStringList { "video" } << FetchState(FetchStates::Failed { "Enter a valid http(s) link first." }) << QStringList() << "video" << "" << history << 0;
+        QTest::newRow("fetch blanks") << "fetch" << QStringList { "  \n " } << idle << QStringList() << "  \n " << "" << SidebarItem::history << 0;
+        QTest::newRow("fetch ftp") << "fetch" << QStringList { "ftp://example.com/file" } << FetchState(FetchStates::Failed { "That doesn’t look like a valid web address." }) << QStringList() << "ftp://example.com/file" << "" << SidebarItem::history << 0;
+        QTest::newRow("fetch before set-up") << "fetch" << QStringList { "https://example.com/a" } << idle << QStringList() << "https://example.com/a" << "" << SidebarItem::history << 0;
+        QTest::newRow("download a link") << "download" << QStringList { " https://example.com/v" } << idle << QStringList { "https://example.com/v" } << "" << "Added to queue" << SidebarItem::history << 0;
+        QTest::newRow("download a word") << "download" << QStringList { "video" } << FetchState(FetchStates::Failed { "Enter a valid http(s) link first." }) << QStringList() << "video" << "" << SidebarItem::history << 0;
         QTest::newRow("two links") << "hand over" << QStringList { "Try https://a.example.com/1 or http://b.example.com/2." } << idle << QStringList { "https://a.example.com/1", "http://b.example.com/2" } << "" << "" << SidebarItem::queue << 1;
         QTest::newRow("one link") << "hand over" << QStringList { "watch this: https://a.example.com/1!" } << idle << QStringList() << "https://a.example.com/1" << "" << SidebarItem::download << 1;
-        QTest::newRow("no link") << "hand over" << QStringList { "nothing here" } << idle << QStringList() << "" << "No valid link found." << history << 1;
-        QTest::newRow("garbage") << "hand over" << QStringList { "\x01\x02 \uFFFD\uFFFD garbage" } << idle << QStringList() << "" << "No valid link found." << history << 1;
+        QTest::newRow("no link") << "hand over" << QStringList { "nothing here" } << idle << QStringList() << "" << "No valid link found." << SidebarItem::history << 1;
+        QTest::newRow("garbage") << "hand over" << QStringList { "\x01\x02 \uFFFD\uFFFD garbage" } << idle << QStringList() << "" << "No valid link found." << SidebarItem::history << 1;
         QTest::newRow("scheme with link") << "hand over" << QStringList { "klipwell://open?url=https%3A%2F%2Fexample.com%2Fv%3Fa%3D1%26b%3D2" } << idle << QStringList() << "https://example.com/v?a=1&b=2" << "" << SidebarItem::download << 0;
-        QTest::newRow("scheme without url item") << "hand over" << QStringList { "klipwell://open?x=1" } << idle << QStringList() << "" << "No valid link found." << history << 0;
+        QTest::newRow("scheme without url item") << "hand over" << QStringList { "klipwell://open?x=1" } << idle << QStringList() << "" << "No valid link found." << SidebarItem::history << 0;
         QTest::newRow("scheme link, then text") << "hand over" << QStringList { "klipwell://open?url=https%3A%2F%2Fexample.com%2Fw", "see https://a.example.com/1 and https://b.example.com/2" } << idle << QStringList { "https://a.example.com/1", "https://b.example.com/2" } << "https://example.com/w" << "" << SidebarItem::queue << 1;
         QTest::newRow("playlists by their links") << "hand over" << QStringList { "https://www.youtube.com/watch?v=abc&list=PL1 https://www.youtube.com/watch?list=PL1 https://example.com/playlist/7" } << idle << QStringList { "https://www.youtube.com/watch?v=abc&list=PL1", "https://www.youtube.com/watch?list=PL1 (playlist) (numbered)", "https://example.com/playlist/7 (playlist) (numbered)" } << "" << "" << SidebarItem::queue << 1;
         QTest::newRow("fifty links") << "hand over" << QStringList { fifty.join(' ') } << idle << fifty << "" << "" << SidebarItem::queue << 1;
@@ -208,14 +151,11 @@ private slots:
     {
         SettingsStore::set("clipboardMonitor", true);
         const auto state = makeState(false);
-        // A change during set-up or while off is consumed, never picked up later.
-        m_pasteboard.copy("https://example.com/during-setup");
+        m_pasteboard.copy("https://example.com/during-setup"); // consumed during set-up, never picked up later
         state->checkClipboard();
         QCoro::waitFor(state->launch());
-        state->checkClipboard();
-        QCOMPARE(state->urlText(), QString());
         SettingsStore::set("clipboardMonitor", false);
-        m_pasteboard.copy("https://example.com/while-off");
+        m_pasteboard.copy("https://example.com/while-off"); // and while off
         state->checkClipboard();
         SettingsStore::set("clipboardMonitor", true);
         state->checkClipboard();

@@ -47,8 +47,7 @@ outdated*) # until released, then fails the way an outdated yt-dlp does
 fail*)
     echo "ERROR: [generic] Unsupported URL: https://example.com/$name" >&2
     exit 1 ;;
-silent*)
-    exit 1 ;;
+silent*) exit 1 ;;
 partial*)
     finish_file
     echo "ERROR: [youtube] item2: Video unavailable" >&2
@@ -58,6 +57,5 @@ oldpp*)
     printf 'KWPP|Merger|startedKWPP|Merger|finishedKWPP|MoveFiles|started\n' >&2 ;;
 manyfiles*)
     for i in $(seq 0 199); do echo "KWFILE|$folder/part$i.mp4"; done ;;
-*)
-    exit 2 ;;
+*) exit 2 ;;
 esac
