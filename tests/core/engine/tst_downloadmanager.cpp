@@ -24,7 +24,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-static constexpr int patience = 60000; // real child processes and an install on a loaded machine
+static constexpr int patience = 30000; // real child processes on a loaded machine
 static const QString api = "/repos/yt-dlp/yt-dlp/releases/latest";
 static const QString unsupported = ErrorInterpreter::explain("[generic] Unsupported URL: https://example.com/fail", 1);
 
@@ -114,7 +114,6 @@ private slots:
         NotificationManager::shared().notify("Download complete", "switched off");
         SettingsStore::remove("notifications");
         QCOMPARE(newNotices(), QStringList());
-        QCOMPARE(m_notifications->received().last().appName, "Klipwell");
         QCOMPARE(m_notifications->received().last().replacesId, 0u); // a new notification each time
     }
 
@@ -382,7 +381,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(downloads.childPIDs().size(), tasks, patience);
         for (int i = 0; i < tasks; ++i)
             release(QString("outdated%1").arg(i));
-        QTRY_COMPARE_WITH_TIMEOUT(downloads.pendingCount(), 0, patience);
+        QTRY_COMPARE_WITH_TIMEOUT(downloads.pendingCount(), 0, 2 * patience); // with an install
         QCOMPARE(QCoro::waitFor(tools.updateAfterFailedDownload()), std::nullopt); // at most hourly
         QTEST(m_server->requestCount(api) - checksBefore, "checks");
         QCOMPARE(tools.state(Tool::ytdlp).version, autoUpdate ? "2099.02.01" : "2099.01.01");

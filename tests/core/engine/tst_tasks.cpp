@@ -1,5 +1,4 @@
-// A task's progress from yt-dlp's events, and the saved queue and history: their
-// records, and what a damaged file leaves.
+// A task's progress from yt-dlp's events; the saved queue and history, and what a damaged file leaves.
 #include "AppPaths.h"
 #include "DownloadTask.h"
 #include "HistoryStore.h"
@@ -172,6 +171,7 @@ private slots:
         task.setFinishedAt(QDateTime::fromSecsSinceEpoch(1714555800, Qt::UTC));
         store.record(&task); // again: replaces its entry, now at the front
         const HistoryItem expected { task.id(), options.title, options.thumbnail, *task.finishedAt(), TaskStatus::completed, QString("/media/out/a.mp4"), "/media/out", options.url, 5'000'000'000, std::nullopt, options };
+        QCOMPARE(store.items().size(), 2);
         QCOMPARE(store.items().value(0), expected);
         QCOMPARE(store.items().value(1).id, other.id());
 
