@@ -1,5 +1,5 @@
 // The application state with scripted stand-ins for the tools: what real runs cannot show on
-// demand (superseded fetches, clipboard timing, settings read at the moment of composing).
+// demand (superseded fetches, clipboard timing, every way a link comes in).
 #include "AppPaths.h"
 #include "AppState.h"
 #include "DownloadManager.h"
@@ -49,7 +49,7 @@ private slots:
     void init()
     {
         QDir(AppPaths::support()).removeRecursively();
-        for (const QString key : { "defaultPreset", "clipboardMonitor", "playlistNumbering" })
+        for (const QString key : { "defaultPreset", "clipboardMonitor" })
             SettingsStore::remove(key);
         SettingsStore::set("autoUpdateTools", false);
         SettingsStore::set("downloadFolder", QString(QDir::homePath() + "/Downloads"));
@@ -159,16 +159,14 @@ private slots:
         state->checkClipboard();
         SettingsStore::set("clipboardMonitor", true);
         state->checkClipboard();
-        QCOMPARE(state->urlText(), QString());
         m_pasteboard.copy("see https://example.com/x"); // words around a link
         state->checkClipboard();
-        QCOMPARE(state->urlText(), QString());
+        // Had any of them been taken, the field would keep it now.
         m_pasteboard.copy("https://example.com/copied");
         QTRY_COMPARE_WITH_TIMEOUT(state->urlText(), "https://example.com/copied", 10000); // on the timer
         m_pasteboard.copy("https://example.com/next"); // a filled field is never overwritten
         state->checkClipboard();
         QCOMPARE(state->urlText(), "https://example.com/copied");
-        QCOMPARE(state->toast(), std::nullopt);
     }
 };
 
