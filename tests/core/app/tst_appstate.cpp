@@ -1,8 +1,7 @@
 // The application state with scripted stand-ins for the tools: what real runs cannot show on
-// demand (superseded fetches, clipboard timing, settings read at the moment of composing).
+// demand (superseded fetches, clipboard timing, every way a link comes in).
 #include "AppPaths.h"
 #include "AppState.h"
-#include "DependencyManager.h"
 #include "DownloadManager.h"
 #include "DownloadTask.h"
 #include "FakePasteboard.h"
@@ -11,7 +10,6 @@
 #include "InstanceChannel.h"
 #include "SettingsStore.h"
 #include "TestSupport.h"
-#include "Tool.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -51,122 +49,11 @@ private slots:
     void init()
     {
         QDir(AppPaths::support()).removeRecursively();
-        for (const QString key : { "defaultPreset", "clipboardMonitor", "playlistNumbering" })
+        for (const QString key : { "defaultPreset", "clipboardMonitor" })
             SettingsStore::remove(key);
         SettingsStore::set("autoUpdateTools", false);
         SettingsStore::set("downloadFolder", QString(QDir::homePath() + "/Downloads"));
         QCOMPARE(FakeTools::install(), QString());
-    }
-
-    void secondStartOpensAtOnceWhileTheToolsStayTheSame_data()
-    {
-        QTest::addColumn<QString>("change");
-        QTest::addColumn<bool>("atOnce");
-        QTest::addColumn<bool>("endsReady");
-        QTest::newRow("unchanged") << "" << true << true;
-        QTest::newRow("yt-dlp replaced") << "replace" << false << true;
-        QTest::newRow("ffprobe deleted") << "delete" << false << false;
-        QTest::newRow("yt-dlp no longer runs") << "chmod" << true << false;
-    }
-    void secondStartOpensAtOnceWhileTheToolsStayTheSame()
-    {
-        QFETCH(QString, change);
-        QFETCH(bool, atOnce);
-        QFETCH(bool, endsReady);
-        {
-            const auto first = makeState(true);
-            QVERIFY(first->setupDone());
-            QVERIFY(first->downloads()->started());
-        }
-        qputenv("KLIPWELL_TOOL_MIRROR", "http://127.0.0.1:9"); // a missing tool must not be fetched
-        QFile ytdlp(toolPath(Tool::ytdlp));
-        if (change == "replace") {
-            QVERIFY(ytdlp.open(QIODevice::Append));
-            ytdlp.write("\n# another build\n");
-            ytdlp.close();
-        } else if (change == "delete") {
-            QVERIFY(QFile::remove(toolPath(Tool::ffprobe)));
-        } else if (change == "chmod") {
-            QVERIFY(ytdlp.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
-        }
-        AppState state(&m_pasteboard);
-        auto launching = state.launch();
-        QCOMPARE(state.setupDone(), atOnce);
-        QCOMPARE(state.downloads()->started(), atOnce);
-        QCoro::waitFor(std::move(launching));
-        qunsetenv("KLIPWELL_TOOL_MIRROR");
-        QCOMPARE(state.setupDone(), endsReady);
-        QCOMPARE(state.deps()->phase(), endsReady ? Phase::ready : Phase::failed);
-    }
-
-    void pressedWithoutAFetch_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("download"); // or fetch
-        QTest::addColumn<FetchState>("fetchState");
-        QTest::addColumn<QStringList>("queued");
-        QTest::addColumn<QString>("toast");
-        QTest::newRow("fetch blanks") << "  \n " << false << FetchState(FetchStates::Idle {}) << QStringList() << "";
-        QTest::newRow("fetch ftp") << "ftp://example.com/file" << false << FetchState(FetchStates::Failed { "That doesn’t look like a valid web address." }) << QStringList() << "";
-        QTest::newRow("fetch before set-up") << "https://example.com/a" << false << FetchState(FetchStates::Idle {}) << QStringList() << "";
-        QTest::newRow("download a link") << " https://example.com/v" << true << FetchState(FetchStates::Idle {}) << QStringList { "https://example.com/v" } << "Added to queue";
-        QTest::newRow("download a word") << "video" << true << FetchState(FetchStates::Failed { "Enter a valid http(s) link first." }) << QStringList() << "";
-    }
-    void pressedWithoutAFetch()
-    {
-        QFETCH(QString, text);
-        QFETCH(bool, download);
-        QFETCH(QStringList, queued);
-        SettingsStore::set("defaultPreset", "Advanced"); // stored, yet a quick download starts on Best Quality
-        const auto state = makeState(false);
-        QCOMPARE(state->preset(), Preset::best);
-        state->setUrlText(text);
-        download ? state->downloadPressed() : state->fetch();
-        QTEST(state->fetchState(), "fetchState");
-        QCOMPARE(queuedLinks(*state), queued);
-        QTEST(state->toast().value_or(""), "toast");
-        QCOMPARE(state->urlText(), queued.isEmpty() ? text : QString());
-        QCOMPARE(state->info(), std::nullopt);
-        QVERIFY(!state->canDownload());
-        QVERIFY(FakeTools::runs().isEmpty());
-        for (const DownloadTask* task : state->downloads()->tasks()) {
-            QCOMPARE(task->options().presetName, "Advanced");
-            QCOMPARE(task->options().formatSelector, FormatManager::selection(Preset::best, true, {}, {}).format);
-            QCOMPARE(task->options().playlistItems, std::nullopt);
-        }
-    }
-
-    void playlistFetchSelectsEveryItemAndQueuesTheChoice()
-    {
-        const QString link = "https://example.com/list";
-        FakeTools::setInfo(link, FakeTools::playlistDocument("Mix", 4));
-        const auto state = makeState(true);
-        state->setVideoFormatID("18");
-        state->setUrlText("  " + link + "\n");
-        state->fetch();
-        QTRY_COMPARE_WITH_TIMEOUT(state->fetchState(), FetchState(FetchStates::Loaded {}), 60000);
-        QCOMPARE(state->selectedItems(), (QSet<int> { 1, 2, 3, 4 }));
-        QCOMPARE(state->videoFormatID(), "auto");
-
-        state->setSelectedItems({});
-        state->downloadPressed();
-        QCOMPARE(state->toast(), "Select at least one playlist item.");
-        QVERIFY(state->downloads()->tasks().isEmpty());
-        QCOMPARE(state->fetchState(), FetchState(FetchStates::Loaded {}));
-
-        state->setPreset(Preset::hd720);
-        state->setSelectedItems({ 1, 2, 4 });
-        SettingsStore::set("playlistNumbering", false); // read when composing
-        state->downloadPressed();
-        QCOMPARE(state->toast(), "Added to queue");
-        QCOMPARE(state->fetchState(), FetchState(FetchStates::Idle {}));
-        const DownloadOptions options = state->downloads()->tasks().value(0)->options();
-        QCOMPARE(options.presetName, "720p");
-        QCOMPARE(options.playlistItems, "1-2,4");
-        QCOMPARE(options.outputTemplate, "%(playlist_title|Playlist)s/%(title)s [%(id)s].%(ext)s");
-        const Selection expected = FormatManager::selection(Preset::hd720, true, "auto", "auto");
-        QCOMPARE(options.formatSelector, expected.format);
-        QCOMPARE(options.formatSort, expected.sort);
     }
 
     void aSupersededFetchIsStoppedAndNeverWritesItsResult_data()
@@ -201,82 +88,85 @@ private slots:
         QCOMPARE(infoChanges.count(), byAnotherFetch ? 1 : 0);
     }
 
-    // Text from a drop or paste, and arguments handed over by a second
-    // instance (URL-scheme links among them), in the order they came.
-    void linksFromElsewhere_data()
+    // Text typed, then fetched or downloaded without a fetch; or handed over by a
+    // drop, a paste or a second instance (URL-scheme links among them), in the order they came.
+    void linksComingIn_data()
     {
-        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("way"); // "fetch", "download" or "hand over"
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<FetchState>("fetchState");
         QTest::addColumn<QStringList>("queued");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("toast");
         QTest::addColumn<SidebarItem>("screen");
         QTest::addColumn<int>("activations");
+        const FetchState idle = FetchStates::Idle {};
         QStringList fifty;
         for (int i = 0; i < 50; ++i)
             fifty << QString("https://example.com/v/%1").arg(i);
-        QTest::newRow("two links") << QStringList { "Try https://a.example.com/1 or http://b.example.com/2." } << QStringList { "https://a.example.com/1", "http://b.example.com/2" } << "" << "" << SidebarItem::queue << 1;
-        QTest::newRow("one link") << QStringList { "watch this: https://a.example.com/1!" } << QStringList() << "https://a.example.com/1" << "" << SidebarItem::download << 1;
-        QTest::newRow("no link") << QStringList { "nothing here" } << QStringList() << "" << "No valid link found." << SidebarItem::history << 1;
-        QTest::newRow("garbage") << QStringList { "\x01\x02 \uFFFD\uFFFD garbage" } << QStringList() << "" << "No valid link found." << SidebarItem::history << 1;
-        QTest::newRow("scheme with link") << QStringList { "klipwell://open?url=https%3A%2F%2Fexample.com%2Fv%3Fa%3D1%26b%3D2" } << QStringList() << "https://example.com/v?a=1&b=2" << "" << SidebarItem::download << 0;
-        QTest::newRow("scheme without url item") << QStringList { "klipwell://open?x=1" } << QStringList() << "" << "No valid link found." << SidebarItem::history << 0;
-        QTest::newRow("scheme link, then text") << QStringList { "klipwell://open?url=https%3A%2F%2Fexample.com%2Fw", "see https://a.example.com/1 and https://b.example.com/2" } << QStringList { "https://a.example.com/1", "https://b.example.com/2" } << "https://example.com/w" << "" << SidebarItem::queue << 1;
-        QTest::newRow("playlists by their links") << QStringList { "https://www.youtube.com/watch?v=abc&list=PL1 https://www.youtube.com/watch?list=PL1 https://example.com/playlist/7" } << QStringList { "https://www.youtube.com/watch?v=abc&list=PL1", "https://www.youtube.com/watch?list=PL1 (playlist) (numbered)", "https://example.com/playlist/7 (playlist) (numbered)" } << "" << "" << SidebarItem::queue << 1;
-        QTest::newRow("fifty links") << QStringList { fifty.join(' ') } << fifty << "" << "" << SidebarItem::queue << 1;
-        QTest::newRow("fifty-one links") << QStringList { fifty.join(' ') + " https://example.com/v/50" } << QStringList() << "https://example.com/v/0" << "Too many links at once: only the first was kept and 50 were ignored." << SidebarItem::download << 1;
+        QTest::newRow("fetch blanks") << "fetch" << QStringList { "  \n " } << idle << QStringList() << "  \n " << "" << SidebarItem::history << 0;
+        QTest::newRow("fetch ftp") << "fetch" << QStringList { "ftp://example.com/file" } << FetchState(FetchStates::Failed { "That doesn’t look like a valid web address." }) << QStringList() << "ftp://example.com/file" << "" << SidebarItem::history << 0;
+        QTest::newRow("fetch before set-up") << "fetch" << QStringList { "https://example.com/a" } << idle << QStringList() << "https://example.com/a" << "" << SidebarItem::history << 0;
+        QTest::newRow("download a link") << "download" << QStringList { " https://example.com/v" } << idle << QStringList { "https://example.com/v" } << "" << "Added to queue" << SidebarItem::history << 0;
+        QTest::newRow("download a word") << "download" << QStringList { "video" } << FetchState(FetchStates::Failed { "Enter a valid http(s) link first." }) << QStringList() << "video" << "" << SidebarItem::history << 0;
+        QTest::newRow("two links") << "hand over" << QStringList { "Try https://a.example.com/1 or http://b.example.com/2." } << idle << QStringList { "https://a.example.com/1", "http://b.example.com/2" } << "" << "" << SidebarItem::queue << 1;
+        QTest::newRow("one link") << "hand over" << QStringList { "watch this: https://a.example.com/1!" } << idle << QStringList() << "https://a.example.com/1" << "" << SidebarItem::download << 1;
+        QTest::newRow("no link") << "hand over" << QStringList { "nothing here" } << idle << QStringList() << "" << "No valid link found." << SidebarItem::history << 1;
+        QTest::newRow("garbage") << "hand over" << QStringList { "\x01\x02 \uFFFD\uFFFD garbage" } << idle << QStringList() << "" << "No valid link found." << SidebarItem::history << 1;
+        QTest::newRow("scheme with link") << "hand over" << QStringList { "klipwell://open?url=https%3A%2F%2Fexample.com%2Fv%3Fa%3D1%26b%3D2" } << idle << QStringList() << "https://example.com/v?a=1&b=2" << "" << SidebarItem::download << 0;
+        QTest::newRow("scheme without url item") << "hand over" << QStringList { "klipwell://open?x=1" } << idle << QStringList() << "" << "No valid link found." << SidebarItem::history << 0;
+        QTest::newRow("scheme link, then text") << "hand over" << QStringList { "klipwell://open?url=https%3A%2F%2Fexample.com%2Fw", "see https://a.example.com/1 and https://b.example.com/2" } << idle << QStringList { "https://a.example.com/1", "https://b.example.com/2" } << "https://example.com/w" << "" << SidebarItem::queue << 1;
+        QTest::newRow("playlists by their links") << "hand over" << QStringList { "https://www.youtube.com/watch?v=abc&list=PL1 https://www.youtube.com/watch?list=PL1 https://example.com/playlist/7" } << idle << QStringList { "https://www.youtube.com/watch?v=abc&list=PL1", "https://www.youtube.com/watch?list=PL1 (playlist) (numbered)", "https://example.com/playlist/7 (playlist) (numbered)" } << "" << "" << SidebarItem::queue << 1;
+        QTest::newRow("fifty links") << "hand over" << QStringList { fifty.join(' ') } << idle << fifty << "" << "" << SidebarItem::queue << 1;
+        QTest::newRow("fifty-one links") << "hand over" << QStringList { fifty.join(' ') + " https://example.com/v/50" } << idle << QStringList() << "https://example.com/v/0" << "Too many links at once: only the first was kept and 50 were ignored." << SidebarItem::download << 1;
     }
-    void linksFromElsewhere()
+    void linksComingIn()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(QStringList, queued);
+        QFETCH(QString, way);
+        QFETCH(QStringList, texts);
+        SettingsStore::set("defaultPreset", "Advanced"); // stored, yet a quick download starts on Best Quality
         const auto state = makeState(false);
         state->setSelection(SidebarItem::history);
         QSignalSpy activations(state.get(), &AppState::activationRequested);
         InstanceChannel channel;
         state->listenTo(&channel);
-        emit channel.argumentsReceived(arguments);
-        QCOMPARE(queuedLinks(*state), queued);
+        if (way == "hand over") {
+            emit channel.argumentsReceived(texts);
+        } else {
+            state->setUrlText(texts.first());
+            way == "download" ? state->downloadPressed() : state->fetch();
+        }
+        QTEST(state->fetchState(), "fetchState");
+        QTEST(queuedLinks(*state), "queued");
         QTEST(state->urlText(), "field");
         QTEST(state->toast().value_or(""), "toast");
         QTEST(state->selection(), "screen");
         QTEST(int(activations.count()), "activations");
+        QVERIFY(FakeTools::runs().isEmpty());
+        for (const DownloadTask* task : state->downloads()->tasks())
+            QCOMPARE(task->options().formatSelector, FormatManager::selection(Preset::best, true, {}, {}).format);
     }
 
     void clipboardWatch()
     {
-        m_pasteboard.copy("https://example.com/before-start");
         SettingsStore::set("clipboardMonitor", true);
         const auto state = makeState(false);
-
-        // Not ready yet: the change is consumed and never picked up later.
-        m_pasteboard.copy("https://example.com/during-setup");
+        m_pasteboard.copy("https://example.com/during-setup"); // consumed during set-up, never picked up later
         state->checkClipboard();
         QCoro::waitFor(state->launch());
-        QVERIFY(state->setupDone());
-        state->checkClipboard();
-        QCOMPARE(state->urlText(), QString());
-
-        // Off: consumed as well.
         SettingsStore::set("clipboardMonitor", false);
-        m_pasteboard.copy("https://example.com/while-off");
+        m_pasteboard.copy("https://example.com/while-off"); // and while off
         state->checkClipboard();
         SettingsStore::set("clipboardMonitor", true);
         state->checkClipboard();
-        QCOMPARE(state->urlText(), QString());
-
-        // Words around a link are ignored; a bare link fills the empty field, on the timer.
-        m_pasteboard.copy("see https://example.com/x");
+        m_pasteboard.copy("see https://example.com/x"); // words around a link
         state->checkClipboard();
-        QCOMPARE(state->urlText(), QString());
+        // Had any of them been taken, the field would keep it now.
         m_pasteboard.copy("https://example.com/copied");
-        QTRY_COMPARE_WITH_TIMEOUT(state->urlText(), "https://example.com/copied", 10000);
-
-        // A filled field is never overwritten.
-        m_pasteboard.copy("https://example.com/next");
+        QTRY_COMPARE_WITH_TIMEOUT(state->urlText(), "https://example.com/copied", 10000); // on the timer
+        m_pasteboard.copy("https://example.com/next"); // a filled field is never overwritten
         state->checkClipboard();
         QCOMPARE(state->urlText(), "https://example.com/copied");
-        QCOMPARE(state->selection(), SidebarItem::download);
-        QCOMPARE(state->toast(), std::nullopt);
     }
 };
 

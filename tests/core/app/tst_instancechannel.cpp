@@ -37,78 +37,62 @@ class TestInstanceChannel : public QObject {
     Q_OBJECT
 
 private slots:
+    // The running instance gets exactly what a well-behaved peer sends, also over the
+    // socket a killed instance left, while any other client is cut off without delivering anything.
     void handsArgumentsToTheRunningInstance_data()
     {
+        QTest::addColumn<bool>("afterAKill"); // of the instance that listened before
+        QTest::addColumn<QByteArray>("hostile"); // what another client sends meanwhile; null: none
         QTest::addColumn<QStringList>("arguments");
+        const QStringList next { "https://example.com/next" };
         QStringList thousand;
         for (int i = 0; i < 1000; ++i)
             thousand << QString("https://example.com/watch/%1").arg(i);
-        QTest::newRow("scheme link, text and an empty one") << QStringList { "klipwell://open?url=https%3A%2F%2Fexample.com%2Fv%3Fa%3D1", "see https://example.org/x and ünïcödé", "" };
-        QTest::newRow("a thousand in one message") << thousand;
-    }
-    void handsArgumentsToTheRunningInstance()
-    {
-        QFETCH(QStringList, arguments);
-        InstanceChannel channel;
-        QVERIFY(channel.listen());
-        QVERIFY(!InstanceChannel().listen()); // only one instance listens
-        QSignalSpy received(&channel, &InstanceChannel::argumentsReceived);
-        Peer peer(QStringList { "--send" } + arguments);
-        QCOMPARE(peer.finish(), 0);
-        QTRY_COMPARE(received.count(), 1);
-        QCOMPARE(received.first().first().toStringList(), arguments);
-    }
-
-    void socketOfAKilledInstanceIsReplaced()
-    {
-        Peer crashed({ "--listen" });
-        QVERIFY(crashed.process.waitForReadyRead(60000));
-        QCOMPARE(crashed.process.readLine().trimmed(), "listening");
-        ::kill(pid_t(crashed.process.processId()), SIGKILL);
-        crashed.finish();
-        QVERIFY(!InstanceChannel::sendToRunningInstance({ "https://example.com/lost" }, 2000)); // nobody listens
-
-        InstanceChannel channel;
-        QVERIFY(channel.listen());
-        QSignalSpy received(&channel, &InstanceChannel::argumentsReceived);
-        QCOMPARE(Peer({ "--send", "https://example.com/after-crash" }).finish(), 0);
-        QTRY_COMPARE(received.count(), 1);
-    }
-
-    // Every client is cut off without delivering anything, and meanwhile the
-    // running instance still serves a well-behaved one.
-    void hostileClientsAreCutOff_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
         const QByteArray magic("KLIPWELL-ARGS-1\n");
         QByteArray huge = magic + number(5);
         for (const char c : QByteArray("abcde"))
             huge += number(1000 * 1000) + QByteArray(1000 * 1000, c);
-        QTest::newRow("binary garbage") << QByteArray("\x00\xff\xfe garbage \x01\x02", 14);
-        QTest::newRow("too many arguments") << magic + number(5000);
-        QTest::newRow("argument over the limit") << magic + number(1) + number(10 * 1024 * 1024) + QByteArray(4096, 'a');
-        QTest::newRow("message over the limit") << huge;
-        QTest::newRow("trailing bytes") << magic + number(1) + number(1) + "x" + "junk";
-        QTest::newRow("argument that is no UTF-8") << magic + number(1) + number(2) + "\xff\xfe";
-        QTest::newRow("silent until the deadline") << QByteArray();
+        QTest::newRow("after a killed instance") << true << QByteArray() << next;
+        QTest::newRow("scheme link, text and an empty one") << false << QByteArray() << QStringList { "klipwell://open?url=https%3A%2F%2Fexample.com%2Fv%3Fa%3D1", "see https://example.org/x and ünïcödé", "" };
+        QTest::newRow("a thousand in one message") << false << QByteArray() << thousand;
+        QTest::newRow("binary garbage") << false << QByteArray("\x00\xff\xfe garbage \x01\x02", 14) << next;
+        QTest::newRow("too many arguments") << false << magic + number(5000) << next;
+        QTest::newRow("complete, one argument over the count limit") << false << magic + number(1025) + number(0).repeated(1025) << next;
+        QTest::newRow("argument over the limit") << false << magic + number(1) + number(10 * 1024 * 1024) + QByteArray(4096, 'a') << next;
+        QTest::newRow("message over the limit") << false << huge << next;
+        QTest::newRow("trailing bytes") << false << magic + number(1) + number(1) + "x" + "junk" << next;
+        QTest::newRow("argument that is no UTF-8") << false << magic + number(1) + number(2) + "\xff\xfe" << next;
+        QTest::newRow("silent until the deadline") << false << QByteArray("") << next;
     }
-    void hostileClientsAreCutOff()
+    void handsArgumentsToTheRunningInstance()
     {
-        QFETCH(QByteArray, bytes);
+        QFETCH(bool, afterAKill);
+        QFETCH(QByteArray, hostile);
+        QFETCH(QStringList, arguments);
+        if (afterAKill) {
+            Peer crashed({ "--listen" });
+            QVERIFY(crashed.process.waitForReadyRead(60000)); // it says it listens
+            ::kill(pid_t(crashed.process.processId()), SIGKILL);
+            crashed.finish();
+            QVERIFY(!InstanceChannel::sendToRunningInstance({ "https://example.com/lost" }, 2000)); // nobody listens
+        }
         InstanceChannel channel;
         QVERIFY(channel.listen());
+        QVERIFY(!InstanceChannel().listen()); // only one instance listens
         QSignalSpy received(&channel, &InstanceChannel::argumentsReceived);
-        QLocalSocket hostile;
-        hostile.connectToServer(InstanceChannel::serverName());
-        QVERIFY(hostile.waitForConnected(5000));
-        QSignalSpy closed(&hostile, &QLocalSocket::disconnected);
-        hostile.write(bytes);
-
-        QCOMPARE(Peer({ "--send", "https://example.com/next" }).finish(), 0);
-        QVERIFY(closed.count() == 1 || closed.wait(InstanceChannel::connectionTimeoutMs * 3));
-        QCOMPARE(received.count(), 1);
-        QCOMPARE(received.first().first().toStringList(), QStringList { "https://example.com/next" });
+        QLocalSocket client;
+        QSignalSpy closed(&client, &QLocalSocket::disconnected);
+        if (!hostile.isNull()) {
+            client.connectToServer(InstanceChannel::serverName());
+            QVERIFY(client.waitForConnected(5000));
+            client.write(hostile);
+        }
+        QCOMPARE(Peer(QStringList { "--send" } + arguments).finish(), 0);
+        QVERIFY(hostile.isNull() || closed.count() == 1 || closed.wait(InstanceChannel::connectionTimeoutMs * 3));
+        QTRY_COMPARE(received.count(), 1);
+        QCOMPARE(received.first().first().toStringList(), arguments);
     }
+
 };
 
 int main(int argc, char** argv)

@@ -1,23 +1,31 @@
-// The scheduler driving tests/data/engine/stand-in-yt-dlp.sh, whose link names pick its behaviour.
+// The scheduler driving tests/data/engine/stand-in-yt-dlp.sh, whose link names pick its behaviour,
+// and a local mirror serving a newer yt-dlp release.
 #include "DownloadManager.h"
 
 #include "AppPaths.h"
+#include "DependencyManager.h"
 #include "DownloadTask.h"
 #include "ErrorInterpreter.h"
 #include "FakeNotificationServer.h"
+#include "FakeTools.h"
 #include "HistoryStore.h"
 #include "LogManager.h"
 #include "NotificationManager.h"
 #include "QueueFile.h"
 #include "SettingsStore.h"
+#include "TestHttpServer.h"
 #include "TestSupport.h"
 #include "Tool.h"
+#include "ToolMirror.h"
+#include "UpdateHint.h"
 
+#include <QCoroTask>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
 static constexpr int patience = 30000; // real child processes on a loaded machine
+static const QString api = "/repos/yt-dlp/yt-dlp/releases/latest";
 static const QString unsupported = ErrorInterpreter::explain("[generic] Unsupported URL: https://example.com/fail", 1);
 
 // "status | stage | error" of a task.
@@ -30,39 +38,17 @@ class TestDownloadManager : public QObject {
     Q_OBJECT
 
     std::unique_ptr<FakeNotificationServer> m_notifications;
+    std::unique_ptr<TestHttpServer> m_server;
+    QByteArray m_standIn;
     qsizetype m_noticesSeen = 0;
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_folder;
     std::unique_ptr<HistoryStore> m_history;
     std::unique_ptr<DownloadManager> m_manager;
 
-    DownloadManager& manager() { return *m_manager; }
-    void restart() // over the files the last one left
-    {
-        m_manager.reset();
-        m_history = std::make_unique<HistoryStore>();
-        m_manager = std::make_unique<DownloadManager>(m_history.get());
-    }
-
     DownloadOptions options(const QString& name, bool playlist = false) const
     {
-        DownloadOptions o;
-        o.url = "https://example.com/" + name;
-        o.title = "Title " + name;
-        o.folder = m_folder;
-        o.outputTemplate = "%(title)s.%(ext)s";
-        o.presetName = "Best Quality";
-        o.isPlaylist = playlist;
-        return o;
-    }
-
-    DownloadTask* runToEnd(const DownloadOptions& options)
-    {
-        manager().setStarted(true);
-        DownloadTask* task = manager().enqueue(options);
-        if (!QTest::qWaitFor([task] { return isFinished(task->status()); }, patience))
-            qWarning("the task did not finish");
-        return task;
+        return { .url = "https://example.com/" + name, .title = "Title " + name, .isPlaylist = playlist, .folder = m_folder, .outputTemplate = "%(title)s.%(ext)s" };
     }
 
     // What the stand-in left in the download folder.
@@ -98,6 +84,10 @@ private slots:
         m_notifications = std::make_unique<FakeNotificationServer>();
         QVERIFY2(m_notifications->isServing(), "dbus-daemon or the notification server did not start");
         NotificationManager::shared().setInstalledOverride(true);
+        m_standIn = TestSupport::readFile(TestSupport::dataPath("engine/stand-in-yt-dlp.sh"));
+        m_server = std::make_unique<TestHttpServer>();
+        qputenv("KLIPWELL_TOOL_MIRROR", m_server->origin().toUtf8());
+        m_server->serveData(api, R"({"tag_name": "2099.02.01"})", "application/json");
     }
 
     void init()
@@ -105,13 +95,26 @@ private slots:
         m_manager.reset(); // stops the children of the case before
         QDir(AppPaths::support()).removeRecursively();
         SettingsStore::set("maxConcurrent", 2);
-        const QByteArray standIn = TestSupport::readFile(TestSupport::dataPath("engine/stand-in-yt-dlp.sh"));
-        QVERIFY(!TestSupport::writeScript(toolPath(Tool::ytdlp), standIn).isEmpty());
+        QVERIFY(!TestSupport::writeScript(toolPath(Tool::ytdlp), m_standIn).isEmpty());
         m_dir = std::make_unique<QTemporaryDir>();
         m_folder = m_dir->filePath("out dir"); // shows the quoting of the logged command line
         QDir().mkpath(m_folder);
-        restart();
+        m_history = std::make_unique<HistoryStore>();
+        m_manager = std::make_unique<DownloadManager>(m_history.get());
         newNotices(); // those of earlier cases
+    }
+
+    // Every other case posts as an installed program with the setting's default.
+    void noNoticeWhenNotInstalledOrSwitchedOff()
+    {
+        NotificationManager notInstalled;
+        notInstalled.setInstalledOverride(false);
+        notInstalled.notify("Download complete", "not installed");
+        SettingsStore::set("notifications", false);
+        NotificationManager::shared().notify("Download complete", "switched off");
+        SettingsStore::remove("notifications");
+        QCOMPARE(newNotices(), QStringList());
+        QCOMPARE(m_notifications->received().last().replacesId, 0u); // a new notification each time
     }
 
     void schedulesInListOrderUpToTheLimit_data()
@@ -128,27 +131,26 @@ private slots:
         SettingsStore::set("maxConcurrent", limit);
         QList<DownloadTask*> tasks;
         for (int i = 0; i < 5; ++i)
-            tasks.append(manager().enqueue(options(QString("wait%1").arg(i))));
+            tasks.append(m_manager->enqueue(options(QString("wait%1").arg(i))));
         QTest::qWait(0);
-        QCOMPARE(manager().activeCount(), 0); // nothing starts before the gate opens
-        manager().setStarted(true);
-        QTRY_COMPARE_WITH_TIMEOUT(manager().childPIDs().size(), running, patience);
+        QCOMPARE(m_manager->activeCount(), 0); // nothing starts before the gate opens
+        m_manager->setStarted(true);
+        QTRY_COMPARE_WITH_TIMEOUT(m_manager->childPIDs().size(), running, patience);
         for (int i = 0; i < 5; ++i)
             QCOMPARE(tasks[i]->status(), i < running ? TaskStatus::downloading : TaskStatus::queued);
 
         // Finishing the first starts the next in list order, moved tasks as moved.
         for (int i = 0; i < 3; ++i)
-            manager().moveUp(tasks[4]);
-        manager().moveDown(tasks[2]); // 0 4 1 3 2
+            m_manager->moveUp(tasks[4]);
+        m_manager->moveDown(tasks[2]); // 0 4 1 3 2
         release("wait0");
         QTRY_COMPARE_WITH_TIMEOUT(tasks[0]->status(), TaskStatus::completed, patience);
         QCOMPARE(tasks[4]->status(), TaskStatus::downloading);
-        QCOMPARE(manager().pendingCount(), 4);
         // A raised limit applies at the next pass.
         SettingsStore::set("maxConcurrent", 3);
-        QCOMPARE(manager().activeCount(), running);
-        manager().enqueue(options("wait5"));
-        QCOMPARE(manager().activeCount(), 3);
+        QCOMPARE(m_manager->activeCount(), running);
+        m_manager->enqueue(options("wait5"));
+        QCOMPARE(m_manager->activeCount(), 3);
         QCOMPARE(tasks[3]->status(), TaskStatus::downloading);
         QCOMPARE(tasks[2]->status(), TaskStatus::queued);
     }
@@ -177,8 +179,8 @@ private slots:
         QFETCH(QString, name);
         QFETCH(bool, playlist);
         QFETCH(int, exit);
-        manager().setStarted(true);
-        DownloadTask* task = manager().enqueue(options(name, playlist));
+        m_manager->setStarted(true);
+        DownloadTask* task = m_manager->enqueue(options(name, playlist));
         QStringList stages;
         int files = -1;
         connect(task, &DownloadTask::stageChanged, this, [&] { stages << task->stage(); });
@@ -190,7 +192,6 @@ private slots:
         QTEST(outcome(task), "outcome");
         QTEST(stages, "stages");
         QTEST(files, "files");
-        QCOMPARE(task->progress() == 1.0, task->status() == TaskStatus::completed);
         QCOMPARE(task->finalSize().value_or(0), task->status() == TaskStatus::completed && files == 1 ? 1000 : 0);
         QCOMPARE(m_history->items().value(0).status, task->status());
         QCOMPARE(m_history->items().value(0).filePath, task->firstFile());
@@ -231,39 +232,49 @@ private slots:
             TestSupport::writeScript(toolPath(Tool::ytdlp), "#!/nonexistent/interpreter\n");
         else if (fault == "blocked")
             o.folder = m_folder + "/file/sub";
-        manager().setFreeSpaceProbe([freeSpace](const QString&) {
+        m_manager->setFreeSpaceProbe([freeSpace](const QString&) {
             return freeSpace < 0 ? std::nullopt : std::optional<qint64>(freeSpace);
         });
         TestSupport::writeFile(m_folder + "/file", {});
-        DownloadTask* task = runToEnd(o);
+        m_manager->setStarted(true);
+        DownloadTask* task = m_manager->enqueue(o);
+        QTRY_VERIFY_WITH_TIMEOUT(isFinished(task->status()), patience);
         QVERIFY2(::outcome(task).startsWith(outcome), qPrintable(::outcome(task)));
         QCOMPARE(m_history->items().value(0).error, task->error());
         QCOMPARE(started().isEmpty(), task->status() == TaskStatus::failed);
-        QVERIFY(manager().childPIDs().isEmpty());
     }
 
-    void pauseAndResume()
+    void pauseResumeAndRemove()
     {
         SettingsStore::set("maxConcurrent", 1);
-        manager().setStarted(true);
-        DownloadTask* running = manager().enqueue(options("wait1"));
-        DownloadTask* waiting = manager().enqueue(options("wait2"));
+        m_manager->setStarted(true);
+        DownloadTask* running = m_manager->enqueue(options("wait1"));
+        DownloadTask* waiting = m_manager->enqueue(options("wait2"));
         QTRY_COMPARE_WITH_TIMEOUT(running->stage(), "Downloading", patience);
-        manager().pauseAll();
+        m_manager->pauseAll();
         QCOMPARE(outcome(waiting), "paused |  | "); // no process to stop
         QCOMPARE(running->stage(), "Pausing…");
         QTRY_COMPARE_WITH_TIMEOUT(outcome(running), "paused | Paused | ", patience);
         QCOMPARE(read("wait1.signals"), "interrupted\n");
         QVERIFY(log(running).contains("] —— exit 130 ——\n"));
-        QVERIFY(m_history->items().isEmpty());
         QTRY_COMPARE_WITH_TIMEOUT(QueueFile::load().value(0).status, TaskStatus::paused, patience);
 
-        manager().resumeAll();
+        m_manager->resumeAll();
         QCOMPARE(outcome(running), "downloading | Starting | ");
         QCOMPARE(outcome(waiting), "queued | Waiting | ");
-        QTRY_COMPARE_WITH_TIMEOUT(started(), (QStringList { "wait1", "wait1" }), patience);
-        release("wait1");
-        QTRY_COMPARE_WITH_TIMEOUT(running->status(), TaskStatus::completed, patience);
+        QTRY_COMPARE_WITH_TIMEOUT(running->stage(), "Downloading", patience);
+        QCOMPARE(started(), (QStringList { "wait1", "wait1" }));
+
+        // Removing a running task stops its child; its log stays.
+        const QUuid id = running->id();
+        QPointer<DownloadTask> removed = running;
+        m_manager->remove(running);
+        QCOMPARE(m_manager->tasks(), QList<DownloadTask*> { waiting });
+        QTRY_VERIFY_WITH_TIMEOUT(removed.isNull(), patience);
+        QCOMPARE(read("wait1.signals"), "interrupted\ninterrupted\n");
+        QVERIFY(LogManager::shared().read(id).contains("Queued: "));
+        QVERIFY(m_history->items().isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(QueueFile::load().size(), 1, patience);
     }
 
     void cancelInEveryStatus_data()
@@ -273,95 +284,54 @@ private slots:
         QTest::addColumn<QString>("outcome");
         QTest::addColumn<bool>("ran");
         QTest::addColumn<QStringList>("notices");
-        QTest::newRow("queued") << "queued" << "wait" << "cancelled |  | " << false << QStringList();
-        QTest::newRow("paused") << "paused" << "wait" << "cancelled |  | " << false << QStringList();
-        QTest::newRow("picked, not launched yet") << "picked" << "ok" << "cancelled | Cancelled | " << false << QStringList();
-        QTest::newRow("downloading") << "downloading" << "wait" << "cancelled | Cancelled | " << true << QStringList();
-        QTest::newRow("completed") << "completed" << "ok" << "completed | Completed | " << true << QStringList { "Download complete: Title ok" };
-        QTest::newRow("failed") << "failed" << "fail" << "failed | Failed | " + unsupported << true << QStringList { "Download failed: " + unsupported };
+        QTest::addColumn<QString>("signals"); // that the child received
+        QTest::addColumn<int>("runs"); // after a retry, which takes back only failed or cancelled tasks
+        QTest::newRow("queued") << "queued" << "wait" << "cancelled |  | " << false << QStringList() << "" << 0;
+        QTest::newRow("paused") << "paused" << "wait" << "cancelled |  | " << false << QStringList() << "" << 0;
+        QTest::newRow("picked, not launched yet") << "picked" << "ok" << "cancelled | Cancelled | " << false << QStringList() << "" << 1;
+        QTest::newRow("downloading") << "downloading" << "wait" << "cancelled | Cancelled | " << true << QStringList() << "interrupted\n" << 2;
+        QTest::newRow("ignoring interrupts: terminated, then killed") << "downloading" << "stubborn" << "cancelled | Cancelled | " << true << QStringList() << "INT\nTERM\n" << 2;
+        QTest::newRow("completed") << "completed" << "ok" << "completed | Completed | " << true << QStringList { "Download complete: Title ok" } << "" << 1;
+        QTest::newRow("failed") << "failed" << "fail" << "failed | Failed | " + unsupported << true << QStringList { "Download failed: " + unsupported } << "" << 2;
     }
     void cancelInEveryStatus()
     {
         QFETCH(QString, from);
         QFETCH(QString, name);
         QFETCH(bool, ran);
-        DownloadTask* task = manager().enqueue(options(name));
+        QFETCH(int, runs);
+        DownloadTask* task = m_manager->enqueue(options(name));
         if (from == "paused")
-            manager().pause(task);
+            m_manager->pause(task);
         if (from != "queued" && from != "paused")
-            manager().setStarted(true);
+            m_manager->setStarted(true);
         if (from == "downloading")
             QTRY_COMPARE_WITH_TIMEOUT(task->stage(), "Downloading", patience);
         else if (ran)
             QTRY_VERIFY_WITH_TIMEOUT(isFinished(task->status()), patience);
-        manager().cancel(task);
+        m_manager->cancel(task);
         QTRY_VERIFY_WITH_TIMEOUT(isFinished(task->status()), patience);
         QTEST(outcome(task), "outcome");
-        QVERIFY(task->finishedAt().has_value());
         QCOMPARE(m_history->items().size(), 1);
         QCOMPARE(m_history->items().first().status, task->status());
-        QTRY_VERIFY_WITH_TIMEOUT(manager().childPIDs().isEmpty(), patience);
+        QTRY_VERIFY_WITH_TIMEOUT(m_manager->childPIDs().isEmpty(), patience);
         QCOMPARE(started().contains(name), ran);
+        QTEST(read(name + ".signals"), "signals");
         QTEST(newNotices(), "notices");
-        manager().clearFinished();
-        QVERIFY(manager().tasks().isEmpty());
-    }
-
-    void removingARunningTaskStopsItsChildAndKeepsItsLog()
-    {
-        DownloadTask* other = manager().enqueue(options("other"));
-        manager().pause(other);
-        QPointer<DownloadTask> task = manager().enqueue(options("wait"));
-        const QUuid id = task->id();
-        manager().setStarted(true);
-        QTRY_COMPARE_WITH_TIMEOUT(task->stage(), "Downloading", patience);
-        manager().remove(task);
-        QCOMPARE(manager().tasks(), QList<DownloadTask*> { other });
-        QTRY_VERIFY_WITH_TIMEOUT(task.isNull(), patience);
-        QVERIFY(manager().childPIDs().isEmpty());
-        QVERIFY(m_history->items().isEmpty());
-        QTRY_COMPARE_WITH_TIMEOUT(QueueFile::load().size(), 1, patience);
-        QVERIFY(LogManager::shared().read(id).contains("Queued: ")); // the log stays
-        QCOMPARE(read("wait.signals"), "interrupted\n");
-    }
-
-    void retryOnlyFailedOrCancelled()
-    {
-        DownloadTask* cancelled = manager().enqueue(options("ok-cancelled"));
-        manager().cancel(cancelled);
-        DownloadTask* completed = runToEnd(options("ok"));
-        DownloadTask* failed = runToEnd(options("fail"));
-        for (DownloadTask* task : { completed, failed, cancelled })
-            manager().retry(task);
-        QCOMPARE(outcome(completed), "completed | Completed | ");
-        QCOMPARE(outcome(failed), "downloading | Starting | "); // picked straight away by the scheduler
-        QCOMPARE(failed->progress(), 0.0);
-        QTRY_COMPARE_WITH_TIMEOUT(failed->status(), TaskStatus::failed, patience);
-        QTRY_COMPARE_WITH_TIMEOUT(cancelled->status(), TaskStatus::completed, patience);
-        QCOMPARE(started().count("fail"), 2);
-        QCOMPARE(m_history->items().size(), 3); // one entry per task
-    }
-
-    void childIgnoringInterruptIsTerminatedThenKilled()
-    {
-        manager().setStarted(true);
-        DownloadTask* task = manager().enqueue(options("stubborn"));
-        QTRY_COMPARE_WITH_TIMEOUT(task->stage(), "Downloading", patience);
-        manager().cancel(task);
-        QTRY_COMPARE_WITH_TIMEOUT(task->status(), TaskStatus::cancelled, patience);
-        QCOMPARE(read("stubborn.signals"), "INT\nTERM\n");
-        QVERIFY(log(task).contains("] —— exit 137 ——\n"));
+        m_manager->retry(task);
+        QCOMPARE(task->status() == TaskStatus::completed, from == "completed");
+        QTRY_COMPARE_WITH_TIMEOUT(int(started().count(name)), runs, patience);
     }
 
     void terminationPutsRunningTasksBackInTheQueue()
     {
-        manager().setStarted(true);
-        DownloadTask* task = manager().enqueue(options("wait"));
-        manager().pause(manager().enqueue(options("waitpaused")));
+        m_manager->setStarted(true);
+        DownloadTask* task = m_manager->enqueue(options("wait"));
+        m_manager->pause(m_manager->enqueue(options("waitpaused")));
         QTRY_COMPARE_WITH_TIMEOUT(task->stage(), "Downloading", patience);
-        DownloadTask* justPicked = manager().enqueue(options("ok")); // its run has not begun yet
+        DownloadTask* justPicked = m_manager->enqueue(options("ok")); // its run has not begun yet
         QCOMPARE(justPicked->status(), TaskStatus::downloading);
-        manager().prepareForTermination();
+        m_manager->prepareForTermination();
         QCOMPARE(task->status(), TaskStatus::queued);
         QCOMPARE(justPicked->status(), TaskStatus::queued);
         const QList<TaskRecord> saved = QueueFile::load();
@@ -369,14 +339,74 @@ private slots:
         QCOMPARE(saved.value(1).status, TaskStatus::paused);
         QTRY_COMPARE_WITH_TIMEOUT(read("wait.signals"), "interrupted\n", patience);
         // Whatever happens before the program ends, the saved queue stays as it was.
-        QTRY_VERIFY_WITH_TIMEOUT(manager().childPIDs().isEmpty(), patience);
+        QTRY_VERIFY_WITH_TIMEOUT(m_manager->childPIDs().isEmpty(), patience);
         QCoreApplication::processEvents();
         QCOMPARE(QueueFile::load(), saved);
         QCOMPARE(started(), QStringList { "wait" });
-        restart();
-        QCOMPARE(outcome(manager().tasks().value(0)), "queued |  | ");
-        QCOMPARE(outcome(manager().tasks().value(1)), "paused |  | ");
-        QCOMPARE(outcome(manager().tasks().value(2)), "queued |  | ");
+    }
+
+    void retryAfterUpdate_data()
+    {
+        QTest::addColumn<bool>("autoUpdate");
+        QTest::addColumn<int>("tasks");
+        QTest::addColumn<bool>("newOneWorks");
+        QTest::addColumn<int>("checks");
+        QTest::newRow("updated, retried once, completed") << true << 1 << true << 1;
+        QTest::newRow("updates off: nothing retried") << false << 1 << true << 0;
+        QTest::newRow("two failing at once: one check") << true << 2 << true << 1;
+        QTest::newRow("failing again after its retry") << true << 1 << false << 1;
+    }
+    void retryAfterUpdate()
+    {
+        QFETCH(bool, autoUpdate);
+        QFETCH(int, tasks);
+        QFETCH(bool, newOneWorks);
+        QCOMPARE(FakeTools::install(), QString()); // FFmpeg and the rest, for the set-up
+        QVERIFY(!TestSupport::writeScript(toolPath(Tool::ytdlp), m_standIn).isEmpty());
+        const QByteArray update = QByteArray(m_standIn).replace("version=2099.01.01", "version=2099.02.01");
+        m_server->serveData(ToolMirror::path(Tool::ytdlp), newOneWorks ? QByteArray(update).replace("fixed=no", "fixed=yes") : update);
+        const int checksBefore = m_server->requestCount(api);
+        SettingsStore::set("autoUpdateTools", autoUpdate);
+
+        DependencyManager tools;
+        auto starting = tools.bootstrap();
+        QCOMPARE(QCoro::waitFor(tools.updateAfterFailedDownload()), std::nullopt); // never while busy
+        QCoro::waitFor(std::move(starting));
+        DownloadManager downloads(nullptr);
+        downloads.setYtdlpUpdater([&tools] { return tools.updateAfterFailedDownload(); });
+        downloads.setStarted(true);
+        for (int i = 0; i < tasks; ++i)
+            downloads.enqueue(options(QString("outdated%1").arg(i)));
+        // Every run fails only once all of them are running.
+        QTRY_COMPARE_WITH_TIMEOUT(downloads.childPIDs().size(), tasks, patience);
+        for (int i = 0; i < tasks; ++i)
+            release(QString("outdated%1").arg(i));
+        QTRY_COMPARE_WITH_TIMEOUT(downloads.pendingCount(), 0, 2 * patience); // with an install
+        QCOMPARE(QCoro::waitFor(tools.updateAfterFailedDownload()), std::nullopt); // at most hourly
+        QTEST(m_server->requestCount(api) - checksBefore, "checks");
+        QCOMPARE(tools.state(Tool::ytdlp).version, autoUpdate ? "2099.02.01" : "2099.01.01");
+        const QString retryLine = "—— retrying after yt-dlp was updated to 2099.02.01 ——";
+        for (DownloadTask* task : downloads.tasks()) {
+            QCOMPARE(task->status(), autoUpdate && newOneWorks ? TaskStatus::completed : TaskStatus::failed);
+            QCOMPARE(log(task).count(retryLine), autoUpdate ? 1 : 0);
+        }
+    }
+
+    void failuresThatSuggestAnUpdate_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("suggests");
+        QTest::newRow("HTTP 403") << "ERROR: unable to download video data: HTTP Error 403: Forbidden" << true;
+        QTest::newRow("403 behind a sign-in request") << "Sign in to confirm you’re not a bot. HTTP Error 403" << false;
+        QTest::newRow("challenge solving") << "WARNING: [youtube] n challenge solving failed" << true;
+        QTest::newRow("nsig") << "ERROR: [youtube] abc: nsig extraction failed: Some formats may be missing" << true;
+        QTest::newRow("report without the version advice") << "please report this issue on the tracker" << false;
+        QTest::newRow("a missing video") << "ERROR: HTTP Error 404: Not Found" << false;
+    }
+    void failuresThatSuggestAnUpdate()
+    {
+        QFETCH(QString, text);
+        QTEST(UpdateHint::suggestsUpdate(text, ErrorInterpreter::explain(text, 1)), "suggests");
     }
 };
 
