@@ -10,6 +10,7 @@
 #include "InstanceChannel.h"
 #include "SettingsStore.h"
 #include "TestSupport.h"
+#include "Tool.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -54,6 +55,39 @@ private slots:
         SettingsStore::set("autoUpdateTools", false);
         SettingsStore::set("downloadFolder", QString(QDir::homePath() + "/Downloads"));
         QCOMPARE(FakeTools::install(), QString());
+    }
+
+    // A second start over the same tool files opens the working screens at once; the check behind them decides.
+    void secondStart_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("atOnce");
+        QTest::addColumn<bool>("endsReady");
+        QTest::newRow("unchanged") << "" << true << true;
+        QTest::newRow("yt-dlp replaced") << "replace" << false << true;
+        QTest::newRow("ffprobe deleted") << "delete" << false << false;
+        QTest::newRow("yt-dlp no longer runs") << "chmod" << true << false;
+    }
+    void secondStart()
+    {
+        QFETCH(QString, change);
+        makeState(true);
+        qputenv("KLIPWELL_TOOL_MIRROR", "http://127.0.0.1:9"); // a missing tool must not be fetched
+        QFile ytdlp(toolPath(Tool::ytdlp));
+        if (change == "replace")
+            QVERIFY(ytdlp.open(QIODevice::Append) && ytdlp.write("\n# another build\n") > 0);
+        ytdlp.close();
+        if (change == "delete")
+            QVERIFY(QFile::remove(toolPath(Tool::ffprobe)));
+        if (change == "chmod")
+            QVERIFY(ytdlp.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+        AppState state(&m_pasteboard);
+        auto launching = state.launch();
+        QTEST(state.setupDone(), "atOnce");
+        QTEST(state.downloads()->started(), "atOnce");
+        QCoro::waitFor(std::move(launching));
+        qunsetenv("KLIPWELL_TOOL_MIRROR");
+        QTEST(state.setupDone(), "endsReady");
     }
 
     void aSupersededFetchIsStoppedAndNeverWritesItsResult_data()

@@ -131,6 +131,8 @@ private slots:
         QTest::newRow("finishedAt not a date") << oneBad("finishedAt", 12) << 0 << 1;
         QTest::newRow("outputFiles with a number") << oneBad("outputFiles", QJsonArray { "a", 1 }) << 0 << 1;
         QTest::newRow("finalSize as text") << oneBad("finalSize", "12") << 0 << 1;
+        QTest::newRow("error as a number") << oneBad("error", 403) << 0 << 1;
+        QTest::newRow("options as text") << oneBad("options", "best") << 0 << 1;
     }
     void queueFileOnDisk()
     {
