@@ -1,28 +1,18 @@
 // The Download screen as a user drives it: typing, choosing, queueing.
-#include "AppState.h"
-#include "DownloadManager.h"
-#include "DownloadTask.h"
 #include "DownloadView.h"
-#include "FakeTools.h"
 #include "GuiFixture.h"
-#include "MainWindow.h"
 #include "SettingsStore.h"
 #include "TestHttpServer.h"
 #include "ThumbnailLoader.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemModelTester>
-#include <QBuffer>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
 #include <QTreeView>
 
 namespace {
@@ -39,17 +29,6 @@ QJsonObject videoWithHeights(const QList<int>& heights)
     formats.append(QJsonObject { { "format_id", "140" }, { "ext", "m4a" }, { "vcodec", "none" }, { "acodec", "mp4a" } });
     document.insert("formats", formats);
     return document;
-}
-
-QByteArray png()
-{
-    QImage image(32, 18, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
 }
 
 // Picks the entry with this value the way a click in the list does.
@@ -75,15 +54,6 @@ class TestDownloadView : public QObject {
         gui->state().setUrlText(url);
         QTest::keyClick(gui->find<QLineEdit>(field), Qt::Key_Return);
         QTRY_VERIFY_WITH_TIMEOUT(gui->state().info().has_value(), 20000);
-    }
-
-    QString visibleLabel(const QString& prefix) const
-    {
-        for (const QLabel* label : gui->window().findChildren<QLabel*>()) {
-            if (label->isVisible() && label->text().startsWith(prefix))
-                return label->text();
-        }
-        return {};
     }
 
 private slots:
@@ -180,8 +150,11 @@ private slots:
             choose(gui->find<QComboBox>(QStringLiteral("Video")), video);
             choose(gui->find<QComboBox>(QStringLiteral("Audio")), audio);
         }
-        if (!hint.isEmpty())
-            QCOMPARE(visibleLabel(hint.left(8)), hint);
+        if (!hint.isEmpty()) {
+            const QLabel* label = visibleLabel(&gui->window(), hint.left(8));
+            QVERIFY2(label, qPrintable(hint));
+            QCOMPARE(label->text(), hint);
+        }
         QCOMPARE(SettingsStore::string(QStringLiteral("defaultPreset")), video.isEmpty() ? preset : remembered);
         gui->find<QPushButton>(QStringLiteral("Add to Queue"))->click();
         QCOMPARE(gui->state().downloads()->tasks().size(), 1);
@@ -242,11 +215,14 @@ private slots:
     {
         QFETCH(QString, path);
         QFETCH(bool, shown);
+        QImage image(32, 18, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        const QByteArray png = pngBytes(image);
         TestHttpServer server;
-        server.serveData(QStringLiteral("/ok.png"), png(), "image/png");
+        server.serveData(QStringLiteral("/ok.png"), png, "image/png");
         server.serveData(QStringLiteral("/broken.png"), "not a picture", "image/png");
         server.serveStatus(QStringLiteral("/missing.png"), 404);
-        server.serveData(QStringLiteral("/huge.png"), png() + QByteArray(ThumbnailLoader::maxBytes, '\0'), "image/png");
+        server.serveData(QStringLiteral("/huge.png"), png + QByteArray(ThumbnailLoader::maxBytes, '\0'), "image/png");
         server.serveStall(QStringLiteral("/stale.png"), 1000, 10);
         ThumbnailLoader loader;
         QSignalSpy loaded(&loader, &ThumbnailLoader::loaded);

@@ -1,25 +1,17 @@
 // The History screen: search, removing and clearing (logs go, media stays),
 // the menu each entry offers and downloading an entry again.
-#include "AppState.h"
 #include "Confirmation.h"
-#include "DownloadManager.h"
-#include "DownloadTask.h"
 #include "GuiFixture.h"
 #include "HistoryStore.h"
 #include "HistoryView.h"
 #include "LogManager.h"
-#include "MainWindow.h"
 #include "Placeholder.h"
 #include "TestSupport.h"
 
 #include <QAbstractItemModelTester>
 #include <QFile>
-#include <QLineEdit>
 #include <QListView>
-#include <QMenu>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QTest>
 
 class TestHistoryView : public QObject {
     Q_OBJECT
@@ -31,11 +23,7 @@ class TestHistoryView : public QObject {
     // A finished download with a log, recorded as its run would record it.
     QUuid record(const QString& title, TaskStatus status, const QString& file = {}, const QString& path = {})
     {
-        DownloadOptions options;
-        options.url = QStringLiteral("https://videos.example/") + (path.isEmpty() ? title : path);
-        options.title = title;
-        options.folder = QDir::homePath();
-        DownloadTask task(options);
+        DownloadTask task(namedOptions(title, path));
         if (!file.isEmpty())
             task.apply(ProgressEvents::FinalFile { file });
         task.setStatus(status);
@@ -60,9 +48,8 @@ private slots:
         gui = std::make_unique<GuiFixture>();
         gui->state().downloads()->setStarted(false);
         history = gui->state().history();
-        view = qobject_cast<HistoryView*>(gui->window().screen(int(SidebarItem::history)));
+        view = gui->show<HistoryView>(SidebarItem::history);
         QVERIFY(view);
-        gui->state().setSelection(SidebarItem::history);
     }
 
     void init()
@@ -97,23 +84,29 @@ private slots:
         QVERIFY(view->list()->isVisible()); // never the placeholder while there is history
     }
 
+    void removeSelected_data()
+    {
+        QTest::addColumn<QList<int>>("rows");
+        QTest::addColumn<QStringList>("left");
+        QTest::newRow("nothing selected") << QList<int> {} << QStringList { "c", "b", "a" };
+        QTest::newRow("one") << QList<int> { 0 } << QStringList { "b", "a" };
+        QTest::newRow("two") << QList<int> { 1, 2 } << QStringList { "c" };
+    }
+
     void removeSelected()
     {
-        const QUuid a = record("a", TaskStatus::completed);
-        const QUuid b = record("b", TaskStatus::failed);
-        record("c", TaskStatus::cancelled);
-        auto* remove = gui->find<QPushButton>(QStringLiteral("Remove Selected"));
-        view->list()->clearSelection();
-        remove->click();
-        QCOMPARE(history->items().size(), 3);
-
+        QFETCH(QList<int>, rows);
+        QFETCH(QStringList, left);
+        const QMap<QString, QUuid> ids { { "a", record("a", TaskStatus::completed) },
+            { "b", record("b", TaskStatus::failed) }, { "c", record("c", TaskStatus::cancelled) } };
         QAbstractItemModelTester tester(view->list()->model());
-        QItemSelectionModel* selection = view->list()->selectionModel();
-        selection->select(view->list()->model()->index(1, 0), QItemSelectionModel::Select); // b
-        selection->select(view->list()->model()->index(2, 0), QItemSelectionModel::Select); // a
-        remove->click();
-        QCOMPARE(shownTitles(), QStringList { "c" });
-        QVERIFY(!hasLog(a) && !hasLog(b));
+        view->list()->clearSelection();
+        for (int row : rows)
+            view->list()->selectionModel()->select(view->list()->model()->index(row, 0), QItemSelectionModel::Select);
+        gui->find<QPushButton>(QStringLiteral("Remove Selected"))->click();
+        QCOMPARE(shownTitles(), left);
+        for (auto it = ids.cbegin(); it != ids.cend(); ++it)
+            QCOMPARE(hasLog(it.value()), left.contains(it.key()));
     }
 
     void clearHistoryAsksFirstAndKeepsTheMedia()
@@ -158,10 +151,7 @@ private slots:
         QFETCH(bool, withFile);
         record("a", TaskStatus(status), withFile ? "/media/a.mp4" : QString());
         std::unique_ptr<QMenu> menu(view->contextMenu(view->list()->model()->index(0, 0)));
-        QStringList shown;
-        for (const QAction* action : menu->actions())
-            shown << (action->isSeparator() ? QStringLiteral("|") : action->text());
-        QTEST(shown, "menu");
+        QTEST(menuTexts(menu.get()), "menu");
     }
 
     void retryDownloadQueuesTheStoredOptionsAsANewTask()
@@ -170,10 +160,7 @@ private slots:
         downloads->enqueue(DownloadOptions { .url = QStringLiteral("https://videos.example/first") });
         const QUuid id = record("gone wrong", TaskStatus::failed);
         std::unique_ptr<QMenu> menu(view->contextMenu(view->list()->model()->index(0, 0)));
-        for (QAction* action : menu->actions()) {
-            if (action->text() == QStringLiteral("Retry Download"))
-                action->trigger();
-        }
+        triggerMenuItem(menu.get(), QStringLiteral("Retry Download"));
         QCOMPARE(downloads->tasks().size(), 2);
         const DownloadTask* added = downloads->tasks().constLast();
         QCOMPARE(added->options(), history->items().first().options);

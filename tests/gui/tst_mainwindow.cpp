@@ -1,19 +1,20 @@
-// The main window as a user meets it: sidebar and badge, drops, toasts.
-#include "AppState.h"
-#include "DependencyManager.h"
-#include "DownloadManager.h"
-#include "DownloadTask.h"
+// The main window as a user meets it (sidebar and badge, shortcuts, drops)
+// and the application around it: closing the window and every way of quitting.
+#include "AppPaths.h"
 #include "GuiFixture.h"
-#include "MainWindow.h"
+#include "HistoryStore.h"
+#include "KlipwellApp.h"
+#include "QuitGuard.h"
+#include "QuitOnSignal.h"
 #include "SidebarModel.h"
-#include "ToastView.h"
 
 #include <QAbstractItemModelTester>
+#include <QDir>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QListView>
 #include <QMimeData>
-#include <QTest>
+
+#include <csignal>
 
 namespace {
 
@@ -29,7 +30,7 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 
 private slots:
-    void queueBadgeCountsPendingTasks()
+    void sidebarBadgeAndShortcuts()
     {
         GuiFixture gui;
         QAbstractItemModelTester tester(gui.window().sidebar()->model());
@@ -43,13 +44,23 @@ private slots:
         for (DownloadTask* task : downloads->tasks())
             downloads->cancel(task);
         QTRY_COMPARE(badge(gui.window()), 0);
-
         // Nothing selected in the sidebar means the Download screen.
         gui.state().setSelection(SidebarItem::history);
         QCOMPARE(gui.window().sidebar()->currentIndex().row(), int(SidebarItem::history));
         gui.window().sidebar()->selectionModel()->clearSelection();
         QCOMPARE(gui.state().selection(), SidebarItem::download);
         QVERIFY(gui.window().screen(int(SidebarItem::download))->isVisible());
+        QTest::keyClick(&gui.window(), Qt::Key_3, Qt::ControlModifier);
+        QCOMPARE(gui.state().selection(), SidebarItem::history);
+        QVERIFY(gui.window().screen(int(SidebarItem::history))->isVisible());
+        QTest::keyClick(&gui.window(), Qt::Key_1, Qt::ControlModifier);
+        QCOMPARE(gui.state().selection(), SidebarItem::download);
+        // Only the menu holds Ctrl+Shift+V; a second holder would silence both.
+        gui.pasteboard().copy(QStringLiteral("https://example.com/watch?v=1"));
+        QTest::keyClick(&gui.window(), Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(gui.state().urlText(), QStringLiteral("https://example.com/watch?v=1"));
+        QTest::keyClick(&gui.window(), Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(gui.state().urlText(), QString());
     }
 
     // Any part of the window takes a drop, the set-up screen too.
@@ -101,20 +112,95 @@ private slots:
         QTRY_VERIFY(!gui.state().deps()->busy()); // a failing set-up ends before the window goes
     }
 
-    void toastStaysItsTimeAndANewerTextGetsItsOwn()
+    // A quit request asks only while something downloads; a termination
+    // signal never asks. Every way out saves the queue.
+    void quitAsksOnlyWhileDownloading_data()
+    {
+        QTest::addColumn<bool>("downloading");
+        QTest::addColumn<bool>("signal");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<int>("asked");
+        QTest::newRow("nothing running") << false << false << false << 0;
+        QTest::newRow("running, cancel") << true << false << false << 1;
+        QTest::newRow("running, quit") << true << false << true << 1;
+        QTest::newRow("running, SIGTERM") << true << true << false << 0;
+    }
+
+    void quitAsksOnlyWhileDownloading()
+    {
+        QFETCH(bool, downloading);
+        QFETCH(bool, signal);
+        QFETCH(bool, answer);
+        QFETCH(int, asked);
+        GuiFixture gui;
+        DownloadManager* downloads = gui.state().downloads();
+        if (!downloading)
+            downloads->setStarted(false);
+        DownloadTask* task = downloading ? gui.startLongDownload() : downloads->enqueue(DownloadOptions {});
+        // Whatever was saved before, the way out saves the queue again.
+        QFile::remove(QDir(AppPaths::support()).filePath(QStringLiteral("queue.json")));
+        QuitGuard guard(downloads);
+        int alerts = 0;
+        int exits = 0;
+        guard.replaceForTesting(
+            [&](QWidget*) {
+                ++alerts;
+                return answer;
+            },
+            [&] { ++exits; });
+        if (signal) {
+            QuitOnSignal quitOnSignal([&] { guard.terminate(); });
+            ::raise(SIGTERM);
+            QTRY_COMPARE(exits, 1);
+        } else {
+            guard.requestQuit();
+        }
+        QCOMPARE(alerts, asked);
+        if (exits) {
+            HistoryStore history;
+            DownloadManager restarted(&history);
+            QCOMPARE(restarted.tasks().size(), 1);
+            QCOMPARE(restarted.tasks().first()->status(), TaskStatus::queued);
+            return;
+        }
+        QVERIFY(downloading && !answer);
+        QTest::qWait(200); // the child would be gone by now had it been stopped
+        QCOMPARE(task->status(), TaskStatus::downloading);
+        QVERIFY(!downloads->childPIDs().isEmpty());
+        downloads->cancel(task);
+    }
+
+    void closingTheWindowWithoutATrayIsAQuitRequest()
     {
         GuiFixture gui;
-        auto* toast = gui.window().findChild<ToastView*>();
-        QElapsedTimer clock;
-        clock.start();
-        gui.state().setToast(QStringLiteral("Added to queue"));
-        QTRY_VERIFY(toast->isVisible());
-        QTest::qWait(ToastView::durationMs / 2);
-        gui.state().setToast(QStringLiteral("Added 2 downloads"));
-        QTRY_VERIFY_WITH_TIMEOUT(!gui.state().toast().has_value(), 10000);
-        // The first text's timer ended while the second still had half its time.
-        QVERIFY2(clock.elapsed() >= ToastView::durationMs * 5 / 4, qPrintable(QString::number(clock.elapsed())));
-        QTRY_VERIFY(!toast->isVisible());
+        gui.window().hide();
+        KlipwellApp app(&gui.state());
+        int asked = 0;
+        int exited = 0;
+        app.quitGuard()->replaceForTesting(
+            [&](QWidget*) {
+                ++asked;
+                return false;
+            },
+            [&] { ++exited; });
+        app.showMainWindow();
+        MainWindow* window = app.mainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        // The second window checks the tools once more; let that end first.
+        QTRY_VERIFY_WITH_TIMEOUT(!gui.state().deps()->busy(), 30000);
+        if (app.tray())
+            QSKIP("with a tray, closing only hides the window");
+        // No tray: closing is a quit request, and Cancel keeps the window.
+        gui.startLongDownload();
+        QVERIFY(!window->close());
+        QCOMPARE(asked, 1);
+        QVERIFY(window->isVisible());
+        QCOMPARE(exited, 0);
+        gui.state().downloads()->pauseAll();
+        QTRY_COMPARE(gui.state().downloads()->activeCount(), 0);
+        QVERIFY(window->close());
+        QCOMPARE(asked, 1);
+        QCOMPARE(exited, 1);
     }
 };
 

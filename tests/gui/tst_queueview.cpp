@@ -1,12 +1,8 @@
 // The Queue screen: status lines, the controls each status offers, the rows
 // following the manager, live updates and the log sheet.
-#include "AppState.h"
-#include "DownloadManager.h"
-#include "DownloadTask.h"
 #include "GuiFixture.h"
 #include "LogManager.h"
 #include "LogView.h"
-#include "MainWindow.h"
 #include "Placeholder.h"
 #include "QueueView.h"
 #include "TaskListModel.h"
@@ -17,24 +13,13 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QLabel>
 #include <QListView>
-#include <QMenu>
 #include <QSignalSpy>
-#include <QTest>
 
 namespace {
 
 using Progress = ProgressEvents::Progress;
 using Events = QList<ProgressEvent>;
-
-DownloadOptions optionsFor(const QString& name)
-{
-    DownloadOptions options;
-    options.url = QStringLiteral("https://videos.example/watch/") + name;
-    options.title = name;
-    return options;
-}
 
 // Puts a task into a status the way its runs leave it.
 void putInto(DownloadTask* task, const QString& status)
@@ -47,15 +32,6 @@ void putInto(DownloadTask* task, const QString& status)
     const int index = int(names.indexOf(status.section(' ', 0, 0)));
     if (index > 1)
         task->setStatus(TaskStatus(index));
-}
-
-QAction* menuAction(QMenu* menu, const QString& text)
-{
-    for (QAction* action : menu->actions()) {
-        if (action->text() == text)
-            return action;
-    }
-    qFatal("no menu item %s", qPrintable(text));
 }
 
 } // namespace
@@ -73,9 +49,8 @@ private slots:
         gui = std::make_unique<GuiFixture>();
         downloads = gui->state().downloads();
         downloads->setStarted(false);
-        view = qobject_cast<QueueView*>(gui->window().screen(int(SidebarItem::queue)));
+        view = gui->show<QueueView>(SidebarItem::queue);
         QVERIFY(view);
-        gui->state().setSelection(SidebarItem::queue);
     }
 
     void init()
@@ -115,7 +90,7 @@ private slots:
         QFETCH(QString, stage);
         QFETCH(QString, error);
         QFETCH(qint64, finalSize);
-        DownloadTask task(optionsFor(QStringLiteral("a")));
+        DownloadTask task(namedOptions("a"));
         for (const ProgressEvent& event : events)
             task.apply(event);
         putInto(&task, status);
@@ -151,7 +126,7 @@ private slots:
         QFETCH(QString, status);
         QFETCH(QStringList, buttons);
         QFETCH(QStringList, menu);
-        putInto(downloads->enqueue(optionsFor(QStringLiteral("a"))), status);
+        putInto(downloads->enqueue(namedOptions("a")), status);
         const QModelIndex row = view->model()->index(0, 0);
         QStringList painted;
         for (const QVariant& action : row.data(TaskListModel::ActionsRole).toList())
@@ -163,10 +138,7 @@ private slots:
         expected.removeAll(QStringLiteral("Show in Folder"));
         expected << QStringLiteral("|") << menu;
         std::unique_ptr<QMenu> shown(view->contextMenu(row));
-        QStringList texts;
-        for (const QAction* action : shown->actions())
-            texts << (action->isSeparator() ? QStringLiteral("|") : action->text());
-        QCOMPARE(texts, expected);
+        QCOMPARE(menuTexts(shown.get()), expected);
     }
 
     void rowsFollowTheManager()
@@ -174,13 +146,13 @@ private slots:
         QTRY_VERIFY(view->findChild<Placeholder*>()->isVisible());
         QAbstractItemModelTester tester(view->model());
         for (const char* name : { "a", "b", "c" })
-            downloads->enqueue(optionsFor(QLatin1String(name)));
+            downloads->enqueue(namedOptions(name));
         QVERIFY(view->list()->isVisible());
         DownloadTask* c = downloads->tasks().at(2);
         QListView* list = view->list();
         list->setCurrentIndex(view->model()->index(2, 0));
         std::unique_ptr<QMenu> menu(view->contextMenu(list->currentIndex()));
-        menuAction(menu.get(), "Move Up")->trigger();
+        triggerMenuItem(menu.get(), "Move Up");
         QCOMPARE(downloads->tasks().indexOf(c), 1);
         QCOMPARE(view->model()->task(list->currentIndex()), c); // the current row moved with its task
 
@@ -200,8 +172,8 @@ private slots:
 
     void menuKeyOpensTheCurrentRowsMenu()
     {
-        downloads->enqueue(optionsFor(QStringLiteral("a")));
-        downloads->enqueue(optionsFor(QStringLiteral("b")));
+        downloads->enqueue(namedOptions("a"));
+        downloads->enqueue(namedOptions("b"));
         QListView* list = view->list();
         list->setFocus();
         list->setCurrentIndex(view->model()->index(1, 0));
@@ -217,7 +189,7 @@ private slots:
     void rowsChangeAtMostOncePerRefresh()
     {
         for (const char* name : { "a", "b", "c" })
-            downloads->enqueue(optionsFor(QLatin1String(name)));
+            downloads->enqueue(namedOptions(name));
         QSignalSpy changed(view->model(), &QAbstractItemModel::dataChanged);
         DownloadTask* b = downloads->tasks().at(1);
         for (int i = 1; i <= 200; ++i)
@@ -231,9 +203,9 @@ private slots:
 
     void logSheet()
     {
-        DownloadTask* task = downloads->enqueue(optionsFor(QStringLiteral("a")));
+        DownloadTask* task = downloads->enqueue(namedOptions("a"));
         std::unique_ptr<QMenu> menu(view->contextMenu(view->model()->index(0, 0)));
-        menuAction(menu.get(), "Show Log")->trigger();
+        triggerMenuItem(menu.get(), "Show Log");
         QCOMPARE(view->logTask(), task->id());
         LogView* sheet = view->logView();
         QTRY_VERIFY(sheet->text().contains(QStringLiteral("Queued: https://videos.example/watch/a")));
@@ -252,10 +224,7 @@ private slots:
         QVERIFY(sheet->text().size() <= LogView::shownLimit);
         QVERIFY(sheet->text().startsWith(QStringLiteral("[2026-12-07T01:00:00Z] line ")));
         QVERIFY(log.endsWith(sheet->text().toUtf8()));
-        const QList<QLabel*> labels = sheet->findChildren<QLabel*>();
-        QVERIFY(std::any_of(labels.cbegin(), labels.cend(), [](const QLabel* label) {
-            return label->isVisible() && label->text().startsWith(QStringLiteral("The log file holds more"));
-        }));
+        QVERIFY(visibleLabel(sheet, QStringLiteral("The log file holds more")));
         sheet->close();
     }
 };

@@ -1,21 +1,22 @@
-// The settings window: every control bound to its key, the subtitle
-// switches, the template reset and the tool actions.
-#include "AppState.h"
-#include "DependencyManager.h"
+// The settings window (every control bound to its key, the subtitle switches,
+// the template reset, the tool actions) and the set-up and diagnostics
+// screens, against a local tool mirror.
+#include "ComponentRow.h"
 #include "GuiFixture.h"
 #include "SettingsStore.h"
 #include "SettingsWindow.h"
+#include "SetupView.h"
 #include "TestHttpServer.h"
 #include "ToolMirror.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
+#include <QGuiApplication>
+#include <QProgressBar>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <QTest>
 
 namespace {
 
@@ -162,20 +163,60 @@ private slots:
         QCOMPARE(field->text(), QStringLiteral("%(title)s [%(id)s].%(ext)s"));
     }
 
-    // Last: it needs a window whose set-up meets the local mirror.
-    void toolsTabWaitsWhileARepairRuns()
+    void diagnosticsRunOnFirstVisitOnlyAndCopyTheReport()
+    {
+        QSignalSpy runs(gui->state().deps(), &DependencyManager::runningDiagnosticsChanged);
+        gui->state().setSelection(SidebarItem::diagnostics);
+        QTRY_VERIFY(!gui->state().deps()->diagnostics().isEmpty() && !gui->state().deps()->runningDiagnostics());
+        QCOMPARE(runs.size(), 2); // started and finished once
+        gui->state().setSelection(SidebarItem::download);
+        gui->state().setSelection(SidebarItem::diagnostics);
+        QCOMPARE(runs.size(), 2);
+        gui->find<QPushButton>(QStringLiteral("Copy Report"))->click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), gui->state().deps()->report());
+        gui->find<QPushButton>(QStringLiteral("Run Diagnostics"))->click();
+        QTRY_COMPARE(runs.size(), 4);
+    }
+
+    // From here on windows whose set-up meets the local mirror.
+    void installingShowsTheToolsProgress()
     {
         gui.reset();
-        // yt-dlp arrives slowly, so the repair stays busy for a few seconds.
-        m_server.serveData(ToolMirror::path(Tool::ytdlp), QByteArray(300'000, 'x'));
+        // yt-dlp arrives slowly: the set-up stays installing it for a while.
+        m_server.serveData(ToolMirror::path(Tool::ytdlp), QByteArray(4'000'000, 'x'));
         m_server.setBytesPerSecond(100'000);
-        GuiFixture failing(false, false);
-        QTRY_VERIFY_WITH_TIMEOUT(!failing.state().deps()->busy(), 60000);
+        GuiFixture installing(false, false);
+        auto* setup = installing.window().findChild<SetupView*>();
+        ComponentRow* row = setup->row(Tool::ytdlp);
+        auto* bar = installing.find<QProgressBar>(QStringLiteral("yt-dlp progress"), setup);
+        QTRY_VERIFY2_WITH_TIMEOUT(bar->isVisible() && bar->value() > 0, qPrintable(row->detail()), 30000);
+        QVERIFY(row->symbol().isEmpty()); // the spinner, not an icon
+        QVERIFY(row->detail().startsWith(QStringLiteral("Downloading 127.0.0.1")));
+        QCOMPARE(installing.state().deps()->current(), QStringLiteral("Installing yt-dlp (1/4)"));
+        auto* overall = installing.find<QProgressBar>(QStringLiteral("Set-up progress"), setup);
+        QVERIFY(overall->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(overall->value() > 0, 30000);
+        QVERIFY(overall->value() <= 200); // one tool of five on its way
+        QVERIFY(!installing.find<QPushButton>(QStringLiteral("Retry"))->isVisible());
+        m_server.serveStatus(ToolMirror::path(Tool::ytdlp), 404);
         m_server.setBytesPerSecond(0);
+    }
+
+    void failedSetUpOffersRetryAndTheToolsTabWaitsWhileARepairRuns()
+    {
+        GuiFixture failing(false, false); // the mirror has nothing: every download fails
+        QTRY_COMPARE_WITH_TIMEOUT(failing.state().deps()->phase(), Phase::failed, 60000);
+        QTRY_VERIFY(!failing.state().deps()->busy());
+        auto* retry = failing.find<QPushButton>(QStringLiteral("Retry"));
+        QVERIFY(retry->isVisible() && retry->isEnabled());
+        QVERIFY(!failing.find<QProgressBar>(QStringLiteral("Set-up progress"))->isVisible());
+        ComponentRow* row = failing.window().findChild<SetupView*>()->row(Tool::ffmpeg);
+        QCOMPARE(row->symbol(), QStringLiteral("xmark.octagon.fill"));
+        QVERIFY2(row->detail().contains(QStringLiteral("404")), qPrintable(row->detail()));
+
         SettingsWindow settings(&failing.state());
         settings.show();
         settings.tabs()->setCurrentIndex(3);
-        // Nothing could be installed: every download failed.
         const QList<QLabel*> labels = settings.findChildren<QLabel*>();
         QVERIFY(std::any_of(labels.cbegin(), labels.cend(), [](const QLabel* label) {
             return label->accessibleName().startsWith(QStringLiteral("yt-dlp: Problem: "));
@@ -183,6 +224,8 @@ private slots:
         auto* repair = failing.find<QPushButton>(QStringLiteral("Repair Dependencies"), &settings);
         auto* working = failing.find(QStringLiteral("Working"), &settings);
         QVERIFY(repair->isEnabled() && !working->isVisible());
+        // yt-dlp arrives slowly, so the repair stays busy for a few seconds.
+        m_server.serveData(ToolMirror::path(Tool::ytdlp), QByteArray(300'000, 'x'));
         m_server.setBytesPerSecond(100'000);
         QTest::mouseClick(repair, Qt::LeftButton);
         QTRY_VERIFY(failing.state().deps()->busy());
@@ -191,10 +234,8 @@ private slots:
         QVERIFY(working->isVisible());
         // The step under way shows beside the spinner, and goes with it.
         QLabel* step = nullptr;
-        QTRY_VERIFY(std::any_of(labels.cbegin(), labels.cend(), [&](QLabel* label) {
-            step = label;
-            return label->isVisible() && !label->text().isEmpty() && label->text() == failing.state().deps()->current();
-        }));
+        QTRY_VERIFY((step = visibleLabel(&settings, failing.state().deps()->current()))
+            && !failing.state().deps()->current().isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(!failing.state().deps()->busy(), 60000);
         QVERIFY(repair->isEnabled() && !working->isVisible() && !step->isVisible());
         m_server.setBytesPerSecond(0);

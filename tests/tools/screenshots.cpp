@@ -2,18 +2,12 @@
 // each, in the light and the dark palette, into the folder given as the only
 // argument. Runs over fresh data in the home folder it is given: start it
 // through scripts/screenshots, which gives it a throwaway home under Xvfb.
-#include "AppState.h"
 #include "Confirmation.h"
-#include "DependencyManager.h"
-#include "DownloadManager.h"
-#include "DownloadTask.h"
-#include "FakeTools.h"
 #include "GuiFixture.h"
 #include "HistoryStore.h"
 #include "HistoryView.h"
 #include "LogManager.h"
 #include "LogView.h"
-#include "MainWindow.h"
 #include "QueueView.h"
 #include "SettingsWindow.h"
 #include "TestHttpServer.h"
@@ -21,29 +15,23 @@
 #include "TrayIcon.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QLineEdit>
-#include <QLinearGradient>
-#include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
-#include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTabWidget>
-#include <QTest>
 #include <QTextStream>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-template <typename Condition> void waitFor(Condition condition, int timeoutMs = 30000)
+template <typename Condition> void waitFor(Condition condition)
 {
-    if (!QTest::qWaitFor(condition, timeoutMs))
+    if (!QTest::qWaitFor(condition, 60000))
         QTextStream(stderr) << "a screen did not reach the state to be shot" << Qt::endl;
 }
 
@@ -69,26 +57,21 @@ void applyPalette(bool dark)
         QApplication::setPalette(QApplication::style()->standardPalette());
         return;
     }
-    QPalette palette;
-    const QColor window(0x2b, 0x2b, 0x2e);
     // Fields a little lighter than the window, as dark desktops draw them, so
     // the style's dark outlines of check boxes and fields stay visible.
-    const QColor base(0x38, 0x38, 0x3c);
-    const QColor text(0xe8, 0xe8, 0xea);
-    const std::pair<QPalette::ColorRole, QColor> colors[] { { QPalette::Window, window },
+    const QRgb window = 0x2b2b2e, base = 0x38383c, text = 0xe8e8ea;
+    const std::pair<QPalette::ColorRole, QRgb> colors[] { { QPalette::Window, window },
         { QPalette::WindowText, text }, { QPalette::Base, base }, { QPalette::AlternateBase, window },
         { QPalette::ToolTipBase, base }, { QPalette::ToolTipText, text }, { QPalette::Text, text },
-        { QPalette::PlaceholderText, QColor(0x8c, 0x8c, 0x90) },
-        { QPalette::Button, QColor(0x3a, 0x3a, 0x3e) }, { QPalette::ButtonText, text },
-        { QPalette::BrightText, Qt::white }, { QPalette::Highlight, QColor(0x3d, 0x8b, 0xfd) },
-        { QPalette::HighlightedText, Qt::white }, { QPalette::Link, QColor(0x6c, 0xa8, 0xff) },
-        { QPalette::Light, QColor(0x4a, 0x4a, 0x4e) }, { QPalette::Midlight, QColor(0x40, 0x40, 0x44) },
-        { QPalette::Mid, QColor(0x33, 0x33, 0x36) }, { QPalette::Dark, QColor(0x18, 0x18, 0x1a) },
-        { QPalette::Shadow, Qt::black } };
+        { QPalette::PlaceholderText, 0x8c8c90 }, { QPalette::Button, 0x3a3a3e }, { QPalette::ButtonText, text },
+        { QPalette::BrightText, 0xffffff }, { QPalette::Highlight, 0x3d8bfd }, { QPalette::HighlightedText, 0xffffff },
+        { QPalette::Link, 0x6ca8ff }, { QPalette::Light, 0x4a4a4e }, { QPalette::Midlight, 0x404044 },
+        { QPalette::Mid, 0x333336 }, { QPalette::Dark, 0x18181a }, { QPalette::Shadow, 0x000000 } };
+    QPalette palette;
     for (const auto& [role, color] : colors)
-        palette.setColor(role, color);
+        palette.setColor(role, QColor(color));
     for (const auto role : { QPalette::WindowText, QPalette::Text, QPalette::ButtonText })
-        palette.setColor(QPalette::Disabled, role, QColor(0x7a, 0x7a, 0x7e));
+        palette.setColor(QPalette::Disabled, role, QColor(0x7a7a7e));
     QApplication::setPalette(palette);
 }
 
@@ -100,14 +83,13 @@ void shootSetup()
     server.setBytesPerSecond(400'000);
     {
         GuiFixture gui(false, false);
-        waitFor([&] { return gui.state().deps()->state(Tool::ytdlp).progress > 0.35; }, 30000);
+        waitFor([&] { return gui.state().deps()->state(Tool::ytdlp).progress > 0.35; });
         save(&gui.window(), "setup-installing");
     }
     server.setBytesPerSecond(0);
     server.serveStatus(ToolMirror::path(Tool::ytdlp), 404);
     GuiFixture gui(false, false);
-    waitFor(
-        [&] { return gui.state().deps()->phase() == Phase::failed && !gui.state().deps()->busy(); }, 60000);
+    waitFor([&] { return gui.state().deps()->phase() == Phase::failed && !gui.state().deps()->busy(); });
     save(&gui.window(), "setup-failed");
     qunsetenv("KLIPWELL_TOOL_MIRROR");
 }
@@ -116,9 +98,8 @@ void shootDiagnostics()
 {
     GuiFixture gui;
     gui.state().setSelection(SidebarItem::diagnostics);
-    waitFor([&] {
-        return !gui.state().deps()->diagnostics().isEmpty() && !gui.state().deps()->runningDiagnostics();
-    });
+    DependencyManager* deps = gui.state().deps();
+    waitFor([&] { return !deps->diagnostics().isEmpty() && !deps->runningDiagnostics(); });
     save(&gui.window(), "diagnostics");
 }
 
@@ -140,11 +121,7 @@ QByteArray thumbnailPng()
         { 640, 360 } };
     p.drawPolygon(hills);
     p.end();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return pngBytes(image);
 }
 
 QJsonObject format(const QString& id, const QString& ext, int height, const QString& vcodec,
@@ -221,7 +198,7 @@ void shootDownload()
     save(&gui.window(), "download-failed");
 
     gui.state().setUrlText(video);
-    waitFor([&] { return std::holds_alternative<FetchStates::Loaded>(gui.state().fetchState()); }, 30000);
+    waitFor([&] { return std::holds_alternative<FetchStates::Loaded>(gui.state().fetchState()); });
     QTest::qWait(300); // the thumbnail arrives from the local server
     save(&gui.window(), "download-loaded");
     gui.state().setPreset(Preset::custom);
@@ -231,7 +208,7 @@ void shootDownload()
     gui.state().setPreset(Preset::best);
 
     gui.state().setUrlText(playlist);
-    waitFor([&] { return gui.state().info() && gui.state().info()->isPlaylist; }, 30000);
+    waitFor([&] { return gui.state().info() && gui.state().info()->isPlaylist; });
     gui.state().setSelectedItems({ 1, 2, 3, 5, 8, 13 });
     save(&gui.window(), "download-playlist");
 }
@@ -252,26 +229,12 @@ void shootSettings()
 void shootTrayMenu()
 {
     GuiFixture gui;
-    FakeTools::setDownloadSeconds(120);
-    DownloadOptions options;
-    options.url = u"https://example.com/long"_s;
-    options.folder = QDir::homePath() + u"/Downloads"_s;
-    gui.state().downloads()->enqueue(options);
-    waitFor([&] { return gui.state().downloads()->activeCount() == 1; });
+    gui.startLongDownload();
     TrayIcon tray(gui.state().downloads());
     tray.menu()->popup(QPoint(40, 40));
     save(tray.menu(), "tray-menu");
     tray.menu()->hide();
     gui.state().downloads()->pauseAll();
-}
-
-DownloadOptions namedOptions(const QString& title, const QString& slug)
-{
-    DownloadOptions options;
-    options.title = title;
-    options.url = u"https://videos.example/watch/"_s + slug;
-    options.folder = QDir::homePath() + u"/Downloads"_s;
-    return options;
 }
 
 // One task in every status, and a playlist in the middle of its fourth item.
@@ -302,14 +265,13 @@ void fillQueue(DownloadManager* downloads)
     DownloadTask* failed = downloads->enqueue(namedOptions(u"Crows over the stubble field"_s, u"crows"_s));
     failed->setError(u"This video is private. Sign in with the browser cookies setting and try again."_s);
     failed->setStatus(TaskStatus::failed);
-    downloads->enqueue(namedOptions(u"Lighthouse keeper’s diary"_s, u"lighthouse"_s))
-        ->setStatus(TaskStatus::cancelled);
+    downloads->enqueue(namedOptions(u"Lighthouse keeper’s diary"_s, u"lighthouse"_s))->setStatus(TaskStatus::cancelled);
 }
 
 void shootQueue()
 {
     GuiFixture gui;
-    gui.state().setSelection(SidebarItem::queue);
+    auto* view = gui.show<QueueView>(SidebarItem::queue);
     save(&gui.window(), "queue-empty");
     fillQueue(gui.state().downloads());
     save(&gui.window(), "queue");
@@ -321,7 +283,6 @@ void shootQueue()
             "[download] Destination: aurora.f313.webm",
             "KWPROG|512400000|1650000000|8750000|130|aurora.f313.webm" })
         LogManager::shared().append(QString::fromUtf8(line), LogManager::shared().taskLogPath(task->id()));
-    auto* view = qobject_cast<QueueView*>(gui.window().screen(int(SidebarItem::queue)));
     view->showLog(task->id());
     waitFor([&] { return !view->logView()->text().isEmpty(); });
     save(view->logView(), "queue-log");
@@ -354,7 +315,7 @@ void recordHistory(HistoryStore* history)
 void shootHistory()
 {
     GuiFixture gui;
-    gui.state().setSelection(SidebarItem::history);
+    auto* view = gui.show<HistoryView>(SidebarItem::history);
     save(&gui.window(), "history-empty");
     recordHistory(gui.state().history());
     save(&gui.window(), "history");
@@ -363,8 +324,6 @@ void shootHistory()
     QTest::keyClicks(search, u"aurora"_s);
     save(&gui.window(), "history-search");
     search->clear();
-
-    auto* view = qobject_cast<HistoryView*>(gui.window().screen(int(SidebarItem::history)));
     Confirmation::replaceForTesting([&](QMessageBox& box) {
         box.show();
         save(&box, "history-clear");

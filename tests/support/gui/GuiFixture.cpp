@@ -1,14 +1,11 @@
 #include "GuiFixture.h"
 
 #include "AppPaths.h"
-#include "AppState.h"
-#include "FakeTools.h"
-#include "MainWindow.h"
 #include "SettingsStore.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QSettings>
-#include <QTest>
 
 GuiFixture::GuiFixture(bool ready, bool standIns)
 {
@@ -24,10 +21,13 @@ GuiFixture::GuiFixture(bool ready, bool standIns)
         qWarning("set-up did not finish");
 }
 
-GuiFixture::~GuiFixture()
+DownloadTask* GuiFixture::startLongDownload() const
 {
-    m_window.reset();
-    m_state.reset();
+    FakeTools::setDownloadSeconds(120);
+    DownloadTask* task = m_state->downloads()->enqueue(namedOptions(QStringLiteral("Long"), QStringLiteral("long")));
+    if (!QTest::qWaitFor([this] { return m_state->downloads()->activeCount() == 1; }, 30000))
+        qWarning("the download did not start");
+    return task;
 }
 
 void GuiFixture::resetData(bool standIns)
@@ -57,13 +57,46 @@ void GuiFixture::resetSettings()
         QStringLiteral("downloadFolder"), QString(QDir::homePath() + QStringLiteral("/Downloads")));
 }
 
-QWidget* GuiFixture::findWidget(const QString& name, QWidget* root, const QMetaObject* type) const
+DownloadOptions namedOptions(const QString& title, const QString& slug)
 {
-    QWidget* top = root ? root : m_window.get();
-    const QList<QWidget*> all = top->findChildren<QWidget*>();
-    for (QWidget* widget : all) {
-        if (widget->accessibleName() == name && type->cast(widget))
-            return widget;
+    DownloadOptions options;
+    options.title = title;
+    options.url = QStringLiteral("https://videos.example/watch/") + (slug.isEmpty() ? title : slug);
+    options.folder = QDir::homePath() + QStringLiteral("/Downloads");
+    return options;
+}
+
+QStringList menuTexts(const QMenu* menu)
+{
+    QStringList texts;
+    for (const QAction* action : menu->actions())
+        texts << (action->isSeparator() ? QStringLiteral("|") : action->text());
+    return texts;
+}
+
+void triggerMenuItem(const QMenu* menu, const QString& text)
+{
+    for (QAction* action : menu->actions()) {
+        if (action->text() == text)
+            return action->trigger();
+    }
+    qFatal("no menu item %s", qPrintable(text));
+}
+
+QLabel* visibleLabel(const QWidget* root, const QString& prefix)
+{
+    for (QLabel* label : root->findChildren<QLabel*>()) {
+        if (label->isVisible() && label->text().startsWith(prefix))
+            return label;
     }
     return nullptr;
+}
+
+QByteArray pngBytes(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
 }
