@@ -1,5 +1,5 @@
 // The main window as a user meets it (sidebar and badge, shortcuts, drops)
-// and the application around it: closing the window and every way of quitting.
+// and every way out of the application.
 #include "AppPaths.h"
 #include "GuiFixture.h"
 #include "HistoryStore.h"
@@ -112,50 +112,64 @@ private slots:
         QTRY_VERIFY(!gui.state().deps()->busy()); // a failing set-up ends before the window goes
     }
 
-    // A quit request asks only while something downloads; a termination
-    // signal never asks. Every way out saves the queue.
-    void quitAsksOnlyWhileDownloading_data()
+    // A quit request, and without a tray closing the window, asks only while
+    // something downloads; a termination signal never asks. Every way out
+    // saves the queue.
+    void everyWayOutAsksOnlyWhileDownloading_data()
     {
         QTest::addColumn<bool>("downloading");
-        QTest::addColumn<bool>("signal");
+        QTest::addColumn<QString>("way");
         QTest::addColumn<bool>("answer");
         QTest::addColumn<int>("asked");
-        QTest::newRow("nothing running") << false << false << false << 0;
-        QTest::newRow("running, cancel") << true << false << false << 1;
-        QTest::newRow("running, quit") << true << false << true << 1;
-        QTest::newRow("running, SIGTERM") << true << true << false << 0;
+        QTest::newRow("nothing running") << false << "quit" << false << 0;
+        QTest::newRow("running, cancel") << true << "quit" << false << 1;
+        QTest::newRow("running, quit") << true << "quit" << true << 1;
+        QTest::newRow("running, SIGTERM") << true << "signal" << false << 0;
+        QTest::newRow("window closed, nothing running") << false << "close" << false << 0;
+        QTest::newRow("window closed, running, cancel") << true << "close" << false << 1;
     }
 
-    void quitAsksOnlyWhileDownloading()
+    void everyWayOutAsksOnlyWhileDownloading()
     {
         QFETCH(bool, downloading);
-        QFETCH(bool, signal);
+        QFETCH(QString, way);
         QFETCH(bool, answer);
-        QFETCH(int, asked);
         GuiFixture gui;
+        gui.window().hide();
+        KlipwellApp app(&gui.state());
+        if (way == "close") {
+            if (app.tray())
+                QSKIP("with a tray, closing only hides the window");
+            app.showMainWindow();
+            QVERIFY(QTest::qWaitForWindowExposed(app.mainWindow()));
+            // The second window checks the tools once more; let that end first.
+            QTRY_VERIFY_WITH_TIMEOUT(!gui.state().deps()->busy(), 30000);
+        }
         DownloadManager* downloads = gui.state().downloads();
         if (!downloading)
             downloads->setStarted(false);
         DownloadTask* task = downloading ? gui.startLongDownload() : downloads->enqueue(DownloadOptions {});
         // Whatever was saved before, the way out saves the queue again.
         QFile::remove(QDir(AppPaths::support()).filePath(QStringLiteral("queue.json")));
-        QuitGuard guard(downloads);
+        QuitGuard* guard = app.quitGuard();
         int alerts = 0;
         int exits = 0;
-        guard.replaceForTesting(
+        guard->replaceForTesting(
             [&](QWidget*) {
                 ++alerts;
                 return answer;
             },
             [&] { ++exits; });
-        if (signal) {
-            QuitOnSignal quitOnSignal([&] { guard.terminate(); });
+        if (way == "signal") {
+            QuitOnSignal quitOnSignal([&] { guard->terminate(); });
             ::raise(SIGTERM);
             QTRY_COMPARE(exits, 1);
+        } else if (way == "close") {
+            app.mainWindow()->close();
         } else {
-            guard.requestQuit();
+            guard->requestQuit();
         }
-        QCOMPARE(alerts, asked);
+        QTEST(alerts, "asked");
         if (exits) {
             HistoryStore history;
             DownloadManager restarted(&history);
@@ -164,43 +178,11 @@ private slots:
             return;
         }
         QVERIFY(downloading && !answer);
+        QVERIFY(app.mainWindow()->isVisible() == (way == "close"));
         QTest::qWait(200); // the child would be gone by now had it been stopped
         QCOMPARE(task->status(), TaskStatus::downloading);
         QVERIFY(!downloads->childPIDs().isEmpty());
         downloads->cancel(task);
-    }
-
-    void closingTheWindowWithoutATrayIsAQuitRequest()
-    {
-        GuiFixture gui;
-        gui.window().hide();
-        KlipwellApp app(&gui.state());
-        int asked = 0;
-        int exited = 0;
-        app.quitGuard()->replaceForTesting(
-            [&](QWidget*) {
-                ++asked;
-                return false;
-            },
-            [&] { ++exited; });
-        app.showMainWindow();
-        MainWindow* window = app.mainWindow();
-        QVERIFY(QTest::qWaitForWindowExposed(window));
-        // The second window checks the tools once more; let that end first.
-        QTRY_VERIFY_WITH_TIMEOUT(!gui.state().deps()->busy(), 30000);
-        if (app.tray())
-            QSKIP("with a tray, closing only hides the window");
-        // No tray: closing is a quit request, and Cancel keeps the window.
-        gui.startLongDownload();
-        QVERIFY(!window->close());
-        QCOMPARE(asked, 1);
-        QVERIFY(window->isVisible());
-        QCOMPARE(exited, 0);
-        gui.state().downloads()->pauseAll();
-        QTRY_COMPARE(gui.state().downloads()->activeCount(), 0);
-        QVERIFY(window->close());
-        QCOMPARE(asked, 1);
-        QCOMPARE(exited, 1);
     }
 };
 

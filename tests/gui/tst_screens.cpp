@@ -1,7 +1,6 @@
 // The Download, Queue and History screens of one window, as a user drives
 // them. Download: typing, choosing, queueing. Queue: status lines, the
-// controls each status offers, rows following the manager, live updates, the
-// log sheet. History: search, removing and clearing (logs go, media stays),
+// controls each status offers, rows following the manager, the log sheet. History: search, removing and clearing (logs go, media stays),
 // the menu each entry offers and downloading an entry again.
 #include "Confirmation.h"
 #include "DownloadView.h"
@@ -383,21 +382,6 @@ private slots:
         downloads->clearFinished(); // one remove for the adjacent rows
         QCOMPARE(view->model()->rowCount(), 0);
         QTRY_VERIFY(view->findChild<Placeholder*>()->isVisible());
-    }
-
-    void rowsChangeAtMostOncePerRefresh()
-    {
-        for (const char* name : { "a", "b", "c" })
-            downloads->enqueue(namedOptions(name));
-        QSignalSpy changed(queueView()->model(), &QAbstractItemModel::dataChanged);
-        DownloadTask* b = downloads->tasks().at(1);
-        for (int i = 1; i <= 200; ++i)
-            b->apply(Progress { i * 1000, 200'000, 1e6, 10 });
-        QVERIFY(changed.wait());
-        QTest::qWait(2 * TaskListModel::refreshMs); // a second report would come within this
-        QCOMPARE(changed.size(), 1);
-        QCOMPARE(changed.first().at(0).toModelIndex().row(), 1);
-        QCOMPARE(changed.first().at(1).toModelIndex().row(), 1);
     }
 
     void logSheet()

@@ -1,6 +1,6 @@
 // The settings window (every control bound to its key, the subtitle switches,
-// the template reset, the tool actions) and the set-up and diagnostics
-// screens, against a local tool mirror.
+// the template reset, the tool actions) and the failed set-up, against a
+// local tool mirror.
 #include "ComponentRow.h"
 #include "GuiFixture.h"
 #include "SettingsStore.h"
@@ -10,11 +10,8 @@
 #include "ToolMirror.h"
 
 #include <QCheckBox>
-#include <QClipboard>
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QProgressBar>
-#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTabWidget>
 
@@ -80,6 +77,8 @@ private slots:
         const QVariantMap none;
         const QVariantMap subs { { "writeSubs", true } };
         QTest::newRow("Filename template") << "Filename template" << "outputTemplate" << none << "%(title)s [%(id)s].%(ext)s" << "" << QVariant("%(title)s [%(id)s].%(ext)sx");
+        // Reset stores the default exactly, and shows it.
+        QTest::newRow("Filename template reset") << "Filename template" << "outputTemplate" << QVariantMap { { "outputTemplate", "%(id)s.%(ext)s" } } << "%(id)s.%(ext)s" << "Reset to default" << QVariant("%(title)s [%(id)s].%(ext)s");
         QTest::newRow("Number playlist items") << "Number playlist items (001 - …)" << "playlistNumbering" << none << "on" << "" << QVariant(false);
         QTest::newRow("Simultaneous downloads") << "Simultaneous downloads" << "maxConcurrent" << none << "2" << "" << QVariant(3);
         QTest::newRow("Simultaneous downloads at the top") << "Simultaneous downloads" << "maxConcurrent" << QVariantMap { { "maxConcurrent", 6 } } << "6" << "" << QVariant(6);
@@ -127,8 +126,13 @@ private slots:
         for (int tab = 0; !control->isVisible() && tab < settings.tabs()->count(); ++tab)
             settings.tabs()->setCurrentIndex(tab);
         QTEST(shown(control), "unset");
-        edit(control, choice);
+        if (choice == QStringLiteral("Reset to default"))
+            QTest::mouseClick(gui->find<QPushButton>(choice, &settings), Qt::LeftButton);
+        else
+            edit(control, choice);
         QCOMPARE(SettingsStore::string(key), stored.toString());
+        if (auto* field = qobject_cast<QLineEdit*>(control))
+            QCOMPARE(field->text(), stored.toString());
     }
 
     void subtitleChoicesWaitWhileSubtitlesAreOff()
@@ -150,60 +154,10 @@ private slots:
         QVERIFY(automatic->isChecked());
     }
 
-    void resetStoresTheDefaultTemplateExactly()
-    {
-        SettingsWindow settings(&gui->state());
-        settings.show();
-        auto* field = gui->find<QLineEdit>(QStringLiteral("Filename template"), &settings);
-        field->selectAll();
-        QTest::keyClicks(field, QStringLiteral("%(id)s.%(ext)s"));
-        QCOMPARE(SettingsStore::string(QStringLiteral("outputTemplate")), QStringLiteral("%(id)s.%(ext)s"));
-        QTest::mouseClick(gui->find<QPushButton>(QStringLiteral("Reset to default"), &settings), Qt::LeftButton);
-        QCOMPARE(SettingsStore::string(QStringLiteral("outputTemplate")), QStringLiteral("%(title)s [%(id)s].%(ext)s"));
-        QCOMPARE(field->text(), QStringLiteral("%(title)s [%(id)s].%(ext)s"));
-    }
-
-    void diagnosticsRunOnFirstVisitOnlyAndCopyTheReport()
-    {
-        QSignalSpy runs(gui->state().deps(), &DependencyManager::runningDiagnosticsChanged);
-        gui->state().setSelection(SidebarItem::diagnostics);
-        QTRY_VERIFY(!gui->state().deps()->diagnostics().isEmpty() && !gui->state().deps()->runningDiagnostics());
-        QCOMPARE(runs.size(), 2); // started and finished once
-        gui->state().setSelection(SidebarItem::download);
-        gui->state().setSelection(SidebarItem::diagnostics);
-        QCOMPARE(runs.size(), 2);
-        gui->find<QPushButton>(QStringLiteral("Copy Report"))->click();
-        QCOMPARE(QGuiApplication::clipboard()->text(), gui->state().deps()->report());
-        gui->find<QPushButton>(QStringLiteral("Run Diagnostics"))->click();
-        QTRY_COMPARE(runs.size(), 4);
-    }
-
     // From here on windows whose set-up meets the local mirror.
-    void installingShowsTheToolsProgress()
-    {
-        gui.reset();
-        // yt-dlp arrives slowly: the set-up stays installing it for a while.
-        m_server.serveData(ToolMirror::path(Tool::ytdlp), QByteArray(4'000'000, 'x'));
-        m_server.setBytesPerSecond(100'000);
-        GuiFixture installing(false, false);
-        auto* setup = installing.window().findChild<SetupView*>();
-        ComponentRow* row = setup->row(Tool::ytdlp);
-        auto* bar = installing.find<QProgressBar>(QStringLiteral("yt-dlp progress"), setup);
-        QTRY_VERIFY2_WITH_TIMEOUT(bar->isVisible() && bar->value() > 0, qPrintable(row->detail()), 30000);
-        QVERIFY(row->symbol().isEmpty()); // the spinner, not an icon
-        QVERIFY(row->detail().startsWith(QStringLiteral("Downloading 127.0.0.1")));
-        QCOMPARE(installing.state().deps()->current(), QStringLiteral("Installing yt-dlp (1/4)"));
-        auto* overall = installing.find<QProgressBar>(QStringLiteral("Set-up progress"), setup);
-        QVERIFY(overall->isVisible());
-        QTRY_VERIFY_WITH_TIMEOUT(overall->value() > 0, 30000);
-        QVERIFY(overall->value() <= 200); // one tool of five on its way
-        QVERIFY(!installing.find<QPushButton>(QStringLiteral("Retry"))->isVisible());
-        m_server.serveStatus(ToolMirror::path(Tool::ytdlp), 404);
-        m_server.setBytesPerSecond(0);
-    }
-
     void failedSetUpOffersRetryAndTheToolsTabWaitsWhileARepairRuns()
     {
+        gui.reset();
         GuiFixture failing(false, false); // the mirror has nothing: every download fails
         QTRY_COMPARE_WITH_TIMEOUT(failing.state().deps()->phase(), Phase::failed, 60000);
         QTRY_VERIFY(!failing.state().deps()->busy());

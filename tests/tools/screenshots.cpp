@@ -94,15 +94,6 @@ void shootSetup()
     qunsetenv("KLIPWELL_TOOL_MIRROR");
 }
 
-void shootDiagnostics()
-{
-    GuiFixture gui;
-    gui.state().setSelection(SidebarItem::diagnostics);
-    DependencyManager* deps = gui.state().deps();
-    waitFor([&] { return !deps->diagnostics().isEmpty() && !deps->runningDiagnostics(); });
-    save(&gui.window(), "diagnostics");
-}
-
 // A landscape picture for the sample video: dusk sky, hills, a sun.
 QByteArray thumbnailPng()
 {
@@ -213,9 +204,14 @@ void shootDownload()
     save(&gui.window(), "download-playlist");
 }
 
-void shootSettings()
+// The diagnostics screen, the settings tabs, then the tray menu while one download runs.
+void shootDiagnosticsSettingsAndTray()
 {
     GuiFixture gui;
+    gui.state().setSelection(SidebarItem::diagnostics);
+    DependencyManager* deps = gui.state().deps();
+    waitFor([&] { return !deps->diagnostics().isEmpty() && !deps->runningDiagnostics(); });
+    save(&gui.window(), "diagnostics");
     SettingsWindow settings(&gui.state());
     settings.show();
     const char* names[] { "settings-general", "settings-formats", "settings-network", "settings-tools" };
@@ -223,12 +219,7 @@ void shootSettings()
         settings.tabs()->setCurrentIndex(tab);
         save(&settings, names[tab]);
     }
-}
-
-// The tray menu while one download runs.
-void shootTrayMenu()
-{
-    GuiFixture gui;
+    settings.close();
     gui.startLongDownload();
     TrayIcon tray(gui.state().downloads());
     tray.menu()->popup(QPoint(40, 40));
@@ -237,10 +228,14 @@ void shootTrayMenu()
     gui.state().downloads()->pauseAll();
 }
 
-// One task in every status, and a playlist in the middle of its fourth item.
-void fillQueue(DownloadManager* downloads)
+void shootQueue()
 {
+    GuiFixture gui;
+    auto* view = gui.show<QueueView>(SidebarItem::queue);
+    save(&gui.window(), "queue-empty");
+    // One task in every status, and a playlist in the middle of its fourth item.
     using namespace ProgressEvents;
+    DownloadManager* downloads = gui.state().downloads();
     downloads->setStarted(false);
     downloads->enqueue(namedOptions(u"Harbour at dawn"_s, u"harbour"_s));
     DownloadTask* running
@@ -266,31 +261,25 @@ void fillQueue(DownloadManager* downloads)
     failed->setError(u"This video is private. Sign in with the browser cookies setting and try again."_s);
     failed->setStatus(TaskStatus::failed);
     downloads->enqueue(namedOptions(u"Lighthouse keeper’s diary"_s, u"lighthouse"_s))->setStatus(TaskStatus::cancelled);
-}
-
-void shootQueue()
-{
-    GuiFixture gui;
-    auto* view = gui.show<QueueView>(SidebarItem::queue);
-    save(&gui.window(), "queue-empty");
-    fillQueue(gui.state().downloads());
     save(&gui.window(), "queue");
-
-    DownloadTask* task = gui.state().downloads()->tasks().at(1);
     for (const char* line :
         { "Starting: yt-dlp --newline --progress-template … -- https://videos.example/watch/aurora",
             "[generic] aurora: Downloading webpage", "[info] aurora: Downloading 1 format(s): 313+251",
             "[download] Destination: aurora.f313.webm",
             "KWPROG|512400000|1650000000|8750000|130|aurora.f313.webm" })
-        LogManager::shared().append(QString::fromUtf8(line), LogManager::shared().taskLogPath(task->id()));
-    view->showLog(task->id());
+        LogManager::shared().append(QString::fromUtf8(line), LogManager::shared().taskLogPath(running->id()));
+    view->showLog(running->id());
     waitFor([&] { return !view->logView()->text().isEmpty(); });
     save(view->logView(), "queue-log");
     view->logView()->close();
 }
 
-void recordHistory(HistoryStore* history)
+void shootHistory()
 {
+    GuiFixture gui;
+    auto* view = gui.show<HistoryView>(SidebarItem::history);
+    save(&gui.window(), "history-empty");
+    HistoryStore* history = gui.state().history();
     const auto add = [&](const QString& title, const QString& slug, TaskStatus status, qint64 size,
                          const QString& error = QString()) {
         DownloadTask task(namedOptions(title, slug));
@@ -310,14 +299,6 @@ void recordHistory(HistoryStore* history)
     add(u"Rain on the tin roof"_s, u"rain"_s, TaskStatus::completed, 48'300'000);
     add(u"Northern Lights over Tromsø — a 4K time-lapse"_s, u"aurora"_s, TaskStatus::completed,
         1'650'000'000);
-}
-
-void shootHistory()
-{
-    GuiFixture gui;
-    auto* view = gui.show<HistoryView>(SidebarItem::history);
-    save(&gui.window(), "history-empty");
-    recordHistory(gui.state().history());
     save(&gui.window(), "history");
     auto* search = gui.find<QLineEdit>(u"Search history"_s);
     search->setFocus();
@@ -349,8 +330,7 @@ int main(int argc, char* argv[])
     for (const bool dark : { false, true }) {
         applyPalette(dark);
         suffix = dark ? u"-dark"_s : QString();
-        for (const auto shoot : { shootSetup, shootDownload, shootDiagnostics, shootSettings, shootTrayMenu,
-                 shootQueue, shootHistory })
+        for (const auto shoot : { shootSetup, shootDownload, shootDiagnosticsSettingsAndTray, shootQueue, shootHistory })
             shoot();
     }
     return 0;
