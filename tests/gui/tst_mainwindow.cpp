@@ -84,7 +84,6 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QStringList, urls);
         QFETCH(int, queued);
-        QFETCH(QString, field);
         QFETCH(QString, toast);
         GuiFixture gui(ready, ready); // no tools: the set-up screen stays
         gui.state().downloads()->setStarted(false);
@@ -106,7 +105,7 @@ private slots:
         QCOMPARE(gui.state().downloads()->tasks().size(), queued);
         if (queued)
             QCOMPARE(gui.state().selection(), SidebarItem::queue);
-        QCOMPARE(gui.state().urlText(), field);
+        QTEST(gui.state().urlText(), "field");
         if (!toast.isEmpty())
             QCOMPARE(gui.state().toast(), toast);
         QTRY_VERIFY(!gui.state().deps()->busy()); // a failing set-up ends before the window goes

@@ -1,7 +1,10 @@
-// The Download, Queue and History screens of one window, as a user drives
-// them. Download: typing, choosing, queueing. Queue: status lines, the
-// controls each status offers, rows following the manager, the log sheet. History: search, removing and clearing (logs go, media stays),
-// the menu each entry offers and downloading an entry again.
+// The screens of one window, as a user drives them. Download: typing,
+// choosing, queueing. Queue: status lines, the controls each status offers,
+// rows following the manager, the log sheet. History: search, removing and
+// clearing (logs go, media stays), each entry's menu, downloading again.
+// Settings: every control bound to its key, the subtitle switches, the
+// template reset, the tool actions after a failed set-up (local mirror).
+#include "ComponentRow.h"
 #include "Confirmation.h"
 #include "DownloadView.h"
 #include "GuiFixture.h"
@@ -12,16 +15,20 @@
 #include "Placeholder.h"
 #include "QueueView.h"
 #include "SettingsStore.h"
+#include "SettingsWindow.h"
+#include "SetupView.h"
 #include "TaskListModel.h"
 #include "TaskRow.h"
 #include "TaskRowDelegate.h"
 #include "TestHttpServer.h"
 #include "TestSupport.h"
 #include "ThumbnailLoader.h"
+#include "ToolMirror.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
@@ -31,7 +38,10 @@
 #include <QJsonObject>
 #include <QListView>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QSignalSpy>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <QTreeView>
 
 namespace {
@@ -62,11 +72,39 @@ void choose(QComboBox* picker, const QString& value)
     emit picker->activated(index);
 }
 
+// What a control shows, as text.
+QString shownValue(QWidget* control)
+{
+    if (auto* box = qobject_cast<QCheckBox*>(control))
+        return box->isChecked() ? QStringLiteral("on") : QStringLiteral("off");
+    if (auto* field = qobject_cast<QLineEdit*>(control))
+        return field->text();
+    if (auto* stepper = qobject_cast<QSpinBox*>(control))
+        return QString::number(stepper->value());
+    if (auto* picker = qobject_cast<QComboBox*>(control))
+        return picker->currentText();
+    return QStringLiteral("?");
+}
+
+// Changes a control the way a user would: a click, one key, one step, a choice.
+void edit(QWidget* control, const QString& choice)
+{
+    if (auto* box = qobject_cast<QCheckBox*>(control))
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
+    else if (auto* field = qobject_cast<QLineEdit*>(control))
+        QTest::keyClick(field, Qt::Key_X);
+    else if (auto* stepper = qobject_cast<QSpinBox*>(control))
+        QTest::keyClick(stepper, Qt::Key_Up);
+    else if (auto* picker = qobject_cast<QComboBox*>(control))
+        picker->setCurrentIndex(picker->findText(choice));
+}
+
 } // namespace
 
 class TestScreens : public QObject {
     Q_OBJECT
 
+    TestHttpServer m_server;
     std::unique_ptr<GuiFixture> gui;
     DownloadManager* downloads = nullptr;
     HistoryStore* history = nullptr;
@@ -109,6 +147,7 @@ class TestScreens : public QObject {
 private slots:
     void initTestCase()
     {
+        qputenv("KLIPWELL_TOOL_MIRROR", m_server.origin().toUtf8());
         gui = std::make_unique<GuiFixture>();
         downloads = gui->state().downloads();
         downloads->setStarted(false);
@@ -126,6 +165,7 @@ private slots:
         history->clear();
         gui->find<QLineEdit>(QStringLiteral("Search history"))->clear();
         Confirmation::replaceForTesting({});
+        GuiFixture::resetSettings();
     }
 
     void cleanupTestCase() { gui.reset(); }
@@ -412,54 +452,43 @@ private slots:
         sheet->close();
     }
 
-    void searchMatchesTitleOrAddressInAnyCase_data()
+    // The search matches title or address in any case; Remove Selected
+    // removes exactly the selected entries, and their logs.
+    void searchAndRemoveSelected_data()
     {
         QTest::addColumn<QString>("search");
         QTest::addColumn<QStringList>("shown");
-        QTest::newRow("empty: all, newest first") << "" << QStringList { "Other", "Plain", "The ABC song" };
-        QTest::newRow("abc in title or address") << "abc" << QStringList { "Plain", "The ABC song" };
-        QTest::newRow("no match: empty list") << "zzz" << QStringList {};
+        QTest::addColumn<QList<int>>("selected");
+        QTest::addColumn<QStringList>("left");
+        const QStringList all { "Other", "Plain", "The ABC song" };
+        QTest::newRow("empty: all, newest first") << "" << all << QList<int> {} << all;
+        QTest::newRow("abc in title or address, one removed") << "abc" << QStringList { "Plain", "The ABC song" } << QList<int> { 0 } << QStringList { "The ABC song" };
+        QTest::newRow("no match: empty list") << "zzz" << QStringList {} << QList<int> {} << QStringList {};
+        QTest::newRow("two removed") << "" << all << QList<int> { 1, 2 } << QStringList { "Other" };
     }
 
-    void searchMatchesTitleOrAddressInAnyCase()
+    void searchAndRemoveSelected()
     {
         QFETCH(QString, search);
+        QFETCH(QStringList, shown);
+        QFETCH(QList<int>, selected);
         HistoryView* view = historyView();
         QAbstractItemModelTester tester(view->list()->model());
-        record("The ABC song", TaskStatus::completed);
-        record("Plain", TaskStatus::completed, {}, "xAbCx");
-        record("Other", TaskStatus::failed);
+        const QMap<QString, QUuid> ids { { "The ABC song", record("The ABC song", TaskStatus::completed) },
+            { "Plain", record("Plain", TaskStatus::completed, {}, "xAbCx") },
+            { "Other", record("Other", TaskStatus::failed) } };
         auto* field = gui->find<QLineEdit>(QStringLiteral("Search history"));
         field->setFocus();
         QTest::keyClicks(field, search);
-        QTEST(shownTitles(), "shown");
+        QCOMPARE(shownTitles(), shown);
         QVERIFY(view->list()->isVisible()); // never the placeholder while there is history
-    }
-
-    void removeSelected_data()
-    {
-        QTest::addColumn<QList<int>>("rows");
-        QTest::addColumn<QStringList>("left");
-        QTest::newRow("nothing selected") << QList<int> {} << QStringList { "c", "b", "a" };
-        QTest::newRow("one") << QList<int> { 0 } << QStringList { "b", "a" };
-        QTest::newRow("two") << QList<int> { 1, 2 } << QStringList { "c" };
-    }
-
-    void removeSelected()
-    {
-        QFETCH(QList<int>, rows);
-        QFETCH(QStringList, left);
-        const QMap<QString, QUuid> ids { { "a", record("a", TaskStatus::completed) },
-            { "b", record("b", TaskStatus::failed) }, { "c", record("c", TaskStatus::cancelled) } };
-        HistoryView* view = historyView();
-        QAbstractItemModelTester tester(view->list()->model());
         view->list()->clearSelection();
-        for (int row : rows)
+        for (int row : selected)
             view->list()->selectionModel()->select(view->list()->model()->index(row, 0), QItemSelectionModel::Select);
         gui->find<QPushButton>(QStringLiteral("Remove Selected"))->click();
-        QCOMPARE(shownTitles(), left);
+        QTEST(shownTitles(), "left");
         for (auto it = ids.cbegin(); it != ids.cend(); ++it)
-            QCOMPARE(hasLog(it.value()), left.contains(it.key()));
+            QCOMPARE(hasLog(it.value()), !selected.contains(int(shown.indexOf(it.key()))));
     }
 
     void clearHistoryAsksFirstAndKeepsTheMedia()
@@ -467,18 +496,13 @@ private slots:
         const QString media = QDir::home().filePath(QStringLiteral("song.m4a"));
         TestSupport::writeFile(media, "audio");
         const QUuid id = record("song", TaskStatus::completed, media);
-        int asked = 0;
-        bool answer = false;
-        Confirmation::replaceForTesting([&](QMessageBox&) {
-            ++asked;
-            return answer;
-        });
+        QList<bool> answers { false, true };
+        Confirmation::replaceForTesting([&](QMessageBox&) { return answers.takeFirst(); });
         auto* clear = gui->find<QPushButton>(QStringLiteral("Clear History"));
         clear->click();
-        QCOMPARE(asked, 1);
+        QCOMPARE(answers.size(), 1); // asked once, and cancelled
         QCOMPARE(history->items().size(), 1);
         QVERIFY(hasLog(id));
-        answer = true;
         clear->click();
         QVERIFY(history->items().isEmpty());
         QVERIFY(!hasLog(id));
@@ -515,6 +539,115 @@ private slots:
         QCOMPARE(added->options(), history->items().first().options);
         QVERIFY(added->id() != id);
         QCOMPARE(history->items().size(), 1);
+    }
+
+    void controlsShowTheDefaultAndWriteAtOnce_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariantMap>("before");
+        QTest::addColumn<QString>("unset");
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<QVariant>("stored");
+        const QVariantMap none;
+        const QVariantMap subs { { "writeSubs", true } };
+        QTest::newRow("Filename template") << "Filename template" << "outputTemplate" << none << "%(title)s [%(id)s].%(ext)s" << "" << QVariant("%(title)s [%(id)s].%(ext)sx");
+        // Reset stores the default exactly, and shows it.
+        QTest::newRow("Filename template reset") << "Filename template" << "outputTemplate" << QVariantMap { { "outputTemplate", "%(id)s.%(ext)s" } } << "%(id)s.%(ext)s" << "Reset to default" << QVariant("%(title)s [%(id)s].%(ext)s");
+        QTest::newRow("Number playlist items") << "Number playlist items (001 - …)" << "playlistNumbering" << none << "on" << "" << QVariant(false);
+        QTest::newRow("Simultaneous downloads") << "Simultaneous downloads" << "maxConcurrent" << none << "2" << "" << QVariant(3);
+        QTest::newRow("Simultaneous downloads at the top") << "Simultaneous downloads" << "maxConcurrent" << QVariantMap { { "maxConcurrent", 6 } } << "6" << "" << QVariant(6);
+        QTest::newRow("Notifications") << "Show notifications when downloads finish" << "notifications" << none << "on" << "" << QVariant(false);
+        QTest::newRow("Clipboard") << "Watch clipboard for links" << "clipboardMonitor" << none << "off" << "" << QVariant(true);
+        QTest::newRow("Video container") << "Video container" << "mergeContainer" << none << "MP4" << "WEBM" << QVariant("webm");
+        QTest::newRow("Prefer H.264") << "Prefer H.264/AAC for compatibility" << "preferCompatible" << none << "on" << "" << QVariant(false);
+        QTest::newRow("Audio extraction format") << "Audio extraction format" << "audioFormat" << none << "MP3" << "VORBIS" << QVariant("vorbis");
+        QTest::newRow("Embed thumbnail") << "Embed thumbnail" << "embedThumbnail" << none << "on" << "" << QVariant(false);
+        QTest::newRow("Embed metadata") << "Embed metadata" << "embedMetadata" << none << "on" << "" << QVariant(false);
+        QTest::newRow("Download subtitles") << "Download subtitles" << "writeSubs" << none << "off" << "" << QVariant(true);
+        QTest::newRow("Languages") << "Languages" << "subLangs" << subs << "en.*" << "" << QVariant("en.*x");
+        QTest::newRow("Auto-generated captions") << "Include auto-generated captions" << "autoSubs" << subs << "off" << "" << QVariant(true);
+        QTest::newRow("Embed subtitles") << "Embed subtitles in video" << "embedSubs" << subs << "off" << "" << QVariant(true);
+        // The subtitle choices wait, unchanged, while subtitles are off.
+        QTest::newRow("Languages, subtitles off") << "Languages" << "subLangs" << none << "en.*" << "" << QVariant("en.*");
+        QTest::newRow("Auto-generated captions, subtitles off") << "Include auto-generated captions" << "autoSubs" << QVariantMap { { "autoSubs", true } } << "on" << "" << QVariant(true);
+        QTest::newRow("Cookies from browser") << "Cookies from browser" << "cookiesBrowser" << none << "None" << "Chromium" << QVariant("chromium");
+        QTest::newRow("User-Agent") << "User-Agent" << "userAgent" << none << "" << "" << QVariant("x");
+        QTest::newRow("Proxy") << "Proxy" << "proxy" << none << "" << "" << QVariant("x");
+        QTest::newRow("Rate limit") << "Rate limit" << "rateLimit" << none << "" << "" << QVariant("x");
+        QTest::newRow("Retries") << "Retries" << "retries" << none << "10" << "" << QVariant(11);
+        QTest::newRow("Retries at the top") << "Retries" << "retries" << QVariantMap { { "retries", 50 } } << "50" << "" << QVariant(50);
+        // Shown clamped, rewritten only when changed.
+        QTest::newRow("Retries stored below the range") << "Retries" << "retries" << QVariantMap { { "retries", -3 } } << "0" << "" << QVariant(1);
+        QTest::newRow("Concurrent fragments") << "Concurrent fragments" << "fragments" << none << "4" << "" << QVariant(5);
+        QTest::newRow("Network timeout") << "Network timeout" << "timeout" << none << "30" << "" << QVariant(35);
+        QTest::newRow("Network timeout at the top") << "Network timeout" << "timeout" << QVariantMap { { "timeout", 300 } } << "300" << "" << QVariant(300);
+        QTest::newRow("Additional yt-dlp arguments") << "Additional yt-dlp arguments" << "extraArgs" << none << "" << "" << QVariant("x");
+        // The fixture turns automatic updates off.
+        QTest::newRow("Automatic updates") << "Check for yt-dlp and Deno updates automatically" << "autoUpdateTools" << none << "off" << "" << QVariant(true);
+        QTest::newRow("Remote EJS") << "Let yt-dlp fetch challenge solver (ejs) from GitHub if needed" << "remoteEJS" << none << "on" << "" << QVariant(false);
+    }
+
+    void controlsShowTheDefaultAndWriteAtOnce()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, key);
+        QFETCH(QVariantMap, before);
+        QFETCH(QString, choice);
+        QFETCH(QVariant, stored);
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            SettingsStore::set(it.key(), it.value());
+        SettingsWindow settings(&gui->state());
+        settings.show();
+        QWidget* control = gui->find(name, &settings);
+        QVERIFY2(control, qPrintable(name));
+        for (int tab = 0; !control->isVisible() && tab < settings.tabs()->count(); ++tab)
+            settings.tabs()->setCurrentIndex(tab);
+        QTEST(shownValue(control), "unset");
+        if (choice == QStringLiteral("Reset to default"))
+            QTest::mouseClick(gui->find<QPushButton>(choice, &settings), Qt::LeftButton);
+        else
+            edit(control, choice);
+        QCOMPARE(SettingsStore::string(key), stored.toString());
+        if (auto* field = qobject_cast<QLineEdit*>(control))
+            QCOMPARE(field->text(), stored.toString());
+    }
+
+    // From here on windows whose set-up meets the local mirror.
+    void failedSetUpOffersRetryAndTheToolsTabWaitsWhileARepairRuns()
+    {
+        gui.reset();
+        GuiFixture failing(false, false); // the mirror has nothing: every download fails
+        QTRY_COMPARE_WITH_TIMEOUT(failing.state().deps()->phase(), Phase::failed, 60000);
+        QTRY_VERIFY(!failing.state().deps()->busy());
+        auto* retry = failing.find<QPushButton>(QStringLiteral("Retry"));
+        QVERIFY(retry->isVisible() && retry->isEnabled());
+        QVERIFY(!failing.find<QProgressBar>(QStringLiteral("Set-up progress"))->isVisible());
+        ComponentRow* row = failing.window().findChild<SetupView*>()->row(Tool::ffmpeg);
+        QCOMPARE(row->symbol(), QStringLiteral("xmark.octagon.fill"));
+        QVERIFY2(row->detail().contains(QStringLiteral("404")), qPrintable(row->detail()));
+
+        SettingsWindow settings(&failing.state());
+        settings.show();
+        settings.tabs()->setCurrentIndex(3);
+        const QList<QLabel*> labels = settings.findChildren<QLabel*>();
+        QVERIFY(std::any_of(labels.cbegin(), labels.cend(), [](const QLabel* label) {
+            return label->accessibleName().startsWith(QStringLiteral("yt-dlp: Problem: "));
+        }));
+        auto* repair = failing.find<QPushButton>(QStringLiteral("Repair Dependencies"), &settings);
+        auto* working = failing.find(QStringLiteral("Working"), &settings);
+        QVERIFY(repair->isEnabled() && !working->isVisible());
+        // yt-dlp arrives slowly, so the repair stays busy for a few seconds.
+        m_server.serveData(ToolMirror::path(Tool::ytdlp), QByteArray(300'000, 'x'));
+        m_server.setBytesPerSecond(100'000);
+        QTest::mouseClick(repair, Qt::LeftButton);
+        QTRY_VERIFY(failing.state().deps()->busy());
+        QVERIFY(!repair->isEnabled());
+        QVERIFY(!failing.find<QPushButton>(QStringLiteral("Reveal Tools Folder"), &settings)->isEnabled());
+        QVERIFY(working->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!failing.state().deps()->busy(), 60000);
+        QVERIFY(repair->isEnabled() && !working->isVisible());
+        m_server.setBytesPerSecond(0);
     }
 };
 

@@ -131,7 +131,6 @@ QJsonObject sampleVideo(const QString& thumbnail)
         u"aurora"_s, u"Northern Lights over Tromsø — a 4K time-lapse of the longest night"_s);
     document.insert("uploader", "Arctic Skies");
     document.insert("duration", 754);
-    document.insert("extractor", "generic");
     document.insert("thumbnail", thumbnail);
     document.insert("formats",
         QJsonArray { format("139", "m4a", 0, "none", "mp4a.40.5", 48.8, 4'600'000),
@@ -177,17 +176,14 @@ void shootDownload()
     FakeTools::setInfo(playlist, samplePlaylist());
     FakeTools::setInfo(slow, FakeTools::videoDocument(u"slow"_s, u"Slow"_s), 60);
     save(&gui.window(), "download-idle");
-
     auto* field = gui.find<QLineEdit>(u"Paste a video or playlist link"_s);
     field->setFocus();
     QTest::keyClicks(field, slow);
     waitFor([&] { return std::holds_alternative<FetchStates::Loading>(gui.state().fetchState()); });
     save(&gui.window(), "download-loading");
-
     gui.state().setUrlText(u"not a link at all"_s);
     gui.state().fetch();
     save(&gui.window(), "download-failed");
-
     gui.state().setUrlText(video);
     waitFor([&] { return std::holds_alternative<FetchStates::Loaded>(gui.state().fetchState()); });
     QTest::qWait(300); // the thumbnail arrives from the local server
@@ -197,7 +193,6 @@ void shootDownload()
     gui.state().setAudioFormatID(u"140"_s);
     save(&gui.window(), "download-advanced");
     gui.state().setPreset(Preset::best);
-
     gui.state().setUrlText(playlist);
     waitFor([&] { return gui.state().info() && gui.state().info()->isPlaylist; });
     gui.state().setSelectedItems({ 1, 2, 3, 5, 8, 13 });

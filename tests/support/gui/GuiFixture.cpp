@@ -49,12 +49,10 @@ void GuiFixture::resetData(bool standIns)
 void GuiFixture::resetSettings()
 {
     // The store's own file: a plain QSettings() would name the test program's.
-    QSettings(
-        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Klipwell"), QStringLiteral("Klipwell"))
-        .clear();
+    const QString name = QStringLiteral("Klipwell");
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, name, name).clear();
     SettingsStore::set(QStringLiteral("autoUpdateTools"), false);
-    SettingsStore::set(
-        QStringLiteral("downloadFolder"), QString(QDir::homePath() + QStringLiteral("/Downloads")));
+    SettingsStore::set(QStringLiteral("downloadFolder"), QString(QDir::homePath() + QStringLiteral("/Downloads")));
 }
 
 DownloadOptions namedOptions(const QString& title, const QString& slug)

@@ -19,8 +19,8 @@
 #include <memory>
 
 // One main window over fresh application data, fresh settings and the tools
-// stand-ins, for the widget tests. Controls are found the way a screen
-// reader finds them: by their accessible name.
+// stand-ins. Controls are found the way a screen reader finds them: by their
+// accessible name.
 class GuiFixture {
 public:
     // Shows the window; when ready, waits until the tools are set up. Without
@@ -32,8 +32,7 @@ public:
     MainWindow& window() const { return *m_window; }
     FakePasteboard& pasteboard() { return m_pasteboard; }
 
-    // The first widget below root (default: the window) with this accessible
-    // name and type; nullptr when there is none.
+    // The first widget of this type below root (default: the window) with this accessible name.
     template <typename T = QWidget> T* find(const QString& accessibleName, QWidget* root = nullptr) const
     {
         for (T* widget : (root ? root : m_window.get())->template findChildren<T*>()) {
@@ -55,15 +54,13 @@ public:
 
     // Empties the data folder and the settings, then installs the stand-ins.
     static void resetData(bool standIns = true);
-    // Empties the settings; automatic tool updates stay off so nothing
-    // reaches the network.
+    // Empties the settings; automatic tool updates stay off so nothing reaches the network.
     static void resetSettings();
 
 private:
     FakePasteboard m_pasteboard;
-    // Declared before the window, which goes first.
     std::unique_ptr<AppState> m_state;
-    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<MainWindow> m_window; // goes before the state
 };
 
 // A download titled title from https://videos.example/watch/slug (default: the title) into ~/Downloads.
