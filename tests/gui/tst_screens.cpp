@@ -1,9 +1,5 @@
-// The screens of one window, as a user drives them. Download: typing,
-// choosing, queueing. Queue: status lines, the controls each status offers,
-// rows following the manager, the log sheet. History: search, removing and
-// clearing (logs go, media stays), each entry's menu, downloading again.
-// Settings: every control bound to its key, the subtitle switches, the
-// template reset, the tool actions after a failed set-up (local mirror).
+// The Download, Queue, History and Settings screens of one window, as a user
+// drives them, and the tool actions after a failed set-up (local mirror).
 #include "ComponentRow.h"
 #include "Confirmation.h"
 #include "DownloadView.h"
@@ -190,8 +186,7 @@ private slots:
             QTest::keyClick(gui->find<QLineEdit>(field), c.toLatin1(), Qt::NoModifier, 20);
             lastKey = clock.elapsed();
         }
-        QTRY_VERIFY(std::holds_alternative<FetchStates::Loading>(gui->state().fetchState()));
-        QVERIFY(!download->isEnabled());
+        QTRY_VERIFY(std::holds_alternative<FetchStates::Loading>(gui->state().fetchState()) && !download->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(gui->state().info().has_value(), 20000);
         disconnect(watch);
         QVERIFY(download->isEnabled());
@@ -237,11 +232,8 @@ private slots:
             choose(gui->find<QComboBox>(QStringLiteral("Video")), video);
             choose(gui->find<QComboBox>(QStringLiteral("Audio")), audio);
         }
-        if (!hint.isEmpty()) {
-            const QLabel* label = visibleLabel(&gui->window(), hint.left(8));
-            QVERIFY2(label, qPrintable(hint));
-            QCOMPARE(label->text(), hint);
-        }
+        if (!hint.isEmpty())
+            QCOMPARE(visibleText(&gui->window(), hint.left(8)), hint);
         QCOMPARE(SettingsStore::string(QStringLiteral("defaultPreset")), video.isEmpty() ? preset : remembered);
         gui->find<QPushButton>(QStringLiteral("Add to Queue"))->click();
         QCOMPARE(downloads->tasks().size(), 1);
@@ -260,14 +252,8 @@ private slots:
         QVERIFY(action);
         gui->find<QAbstractButton>(QStringLiteral("None"))->click();
         QCOMPARE(gui->state().selectedItems(), QSet<int> {});
-        const QModelIndex third = list->model()->index(2, 0);
-        QVERIFY(list->model()->setData(third, Qt::Checked, Qt::CheckStateRole));
-        QCOMPARE(gui->state().selectedItems(), QSet<int> { 3 });
-        QCOMPARE(action->text(), QStringLiteral("Download 1 Items"));
         gui->find<QAbstractButton>(QStringLiteral("Select All"))->click();
         QCOMPARE(gui->state().selectedItems().size(), 5);
-        QCOMPARE(third.data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
-
         // Coming back to the screen keeps the choices: the link is not queried again.
         gui->find<QAbstractButton>(QStringLiteral("None"))->click();
         QSignalSpy fetches(&gui->state(), &AppState::fetchStateChanged);
@@ -275,12 +261,12 @@ private slots:
         gui->state().setSelection(SidebarItem::download);
         QVERIFY(!fetches.wait(DownloadView::queryDelayMs * 3));
         QCOMPARE(gui->state().selectedItems(), QSet<int> {});
-        list->setCurrentIndex(third.siblingAtColumn(1));
+        list->setCurrentIndex(list->model()->index(2, 1));
         QTest::keyClick(list, Qt::Key_Space); // ticks the row wherever its focus is
         QTest::keyClick(list, Qt::Key_Down);
         QTest::keyClick(list, Qt::Key_Space);
-
         QCOMPARE(gui->state().selectedItems(), (QSet<int> { 3, 4 }));
+        QCOMPARE(action->text(), QStringLiteral("Download 2 Items"));
         action->click();
         QCOMPARE(downloads->tasks().size(), 1);
         QCOMPARE(downloads->tasks().first()->options().playlistItems, std::optional<QString>("3-4"));
@@ -302,13 +288,10 @@ private slots:
     {
         QFETCH(QString, path);
         QFETCH(bool, shown);
-        QImage image(32, 18, QImage::Format_RGB32);
-        image.fill(Qt::red);
-        const QByteArray png = pngBytes(image);
+        const QByteArray png = pngBytes(QImage(32, 18, QImage::Format_RGB32));
         TestHttpServer server;
         server.serveData(QStringLiteral("/ok.png"), png, "image/png");
         server.serveData(QStringLiteral("/broken.png"), "not a picture", "image/png");
-        server.serveStatus(QStringLiteral("/missing.png"), 404);
         server.serveData(QStringLiteral("/huge.png"), png + QByteArray(ThumbnailLoader::maxBytes, '\0'), "image/png");
         server.serveStall(QStringLiteral("/stale.png"), 1000, 10);
         ThumbnailLoader loader;
@@ -326,35 +309,33 @@ private slots:
     {
         QTest::addColumn<QString>("status");
         QTest::addColumn<Events>("events");
-        QTest::addColumn<QString>("stage");
-        QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("text"); // the stage, or once finished the error
         QTest::addColumn<qint64>("finalSize"); // 0: unknown
         QTest::addColumn<QString>("line");
         QTest::addColumn<QStringList>("buttons");
         const QStringList running { "Pause", "Cancel", "Show log", "Remove from queue" };
         const QStringList retry { "Retry", "Show log", "Remove from queue" };
-        QTest::newRow("queued") << "queued" << Events {} << "" << "" << 0LL << "Waiting…" << running;
-        QTest::newRow("queued, restored") << "queued" << Events {} << "Resuming after restart" << "" << 0LL << "Resuming after restart" << running;
-        QTest::newRow("downloading, all known") << "downloading" << Events { Progress { 12'300'000, 41'000'000, 999.9, 95 } } << "" << "" << 0LL << "30% · 12.3 MB of 41 MB · 999 bytes/s · ETA 1:35 · Downloading" << running;
-        QTest::newRow("downloading, unknown total") << "downloading" << Events { Progress { 5'000'000 } } << "" << "" << 0LL << "0% · 5 MB · Downloading" << running;
-        QTest::newRow("downloading, under a byte a second") << "downloading" << Events { Progress { 0, 100, 0.4 } } << "" << "" << 0LL << "0% · —/s · Downloading" << running;
+        QTest::newRow("queued") << "queued" << Events {} << "" << 0LL << "Waiting…" << running;
+        QTest::newRow("queued, restored") << "queued" << Events {} << "Resuming after restart" << 0LL << "Resuming after restart" << running;
+        QTest::newRow("downloading, all known") << "downloading" << Events { Progress { 12'300'000, 41'000'000, 999.9, 95 } } << "" << 0LL << "30% · 12.3 MB of 41 MB · 999 bytes/s · ETA 1:35 · Downloading" << running;
+        QTest::newRow("downloading, unknown total") << "downloading" << Events { Progress { 5'000'000 } } << "" << 0LL << "0% · 5 MB · Downloading" << running;
+        QTest::newRow("downloading, under a byte a second") << "downloading" << Events { Progress { 0, 100, 0.4 } } << "" << 0LL << "0% · —/s · Downloading" << running;
         // 0.13 arrives as 0.13 + 1 - 1 (the first of one item), 12.999… once multiplied.
-        QTest::newRow("downloading, 13 %") << "downloading" << Events { Progress { 13, 100 } } << "" << "" << 0LL << "13% · 13 bytes of 100 bytes · Downloading" << running;
-        QTest::newRow("downloading, 29 %") << "downloading" << Events { Progress { 29, 100 } } << "" << "" << 0LL << "29% · 29 bytes of 100 bytes · Downloading" << running;
-        QTest::newRow("processing, stage") << "processing" << Events {} << "Embedding thumbnail" << "" << 0LL << "Embedding thumbnail" << running;
-        QTest::newRow("paused at 42.7 %") << "paused" << Events { Progress { 427, 1000 } } << "" << "" << 0LL << "Paused at 42% — resume continues from the partial file" << QStringList { "Resume", "Cancel", "Show log", "Remove from queue" };
-        QTest::newRow("completed playlist with a warning") << "completed" << Events { ProgressEvents::Item { 10, 10, "last" }, ProgressEvents::FinalFile { "/media/Field recordings/10 last.m4a" } } << "" << "2 of 10 items failed" << 1'250'000'000LL << "Done · 1.25 GB · 2 of 10 items failed · 10 last.m4a" << QStringList { "Show in Folder", "Show log", "Remove from queue" };
-        QTest::newRow("completed without files") << "completed" << Events {} << "" << "" << 0LL << "Done" << QStringList { "Show log", "Remove from queue" };
-        QTest::newRow("failed with text") << "failed" << Events {} << "" << "The video is private." << 0LL << "The video is private." << retry;
-        QTest::newRow("cancelled") << "cancelled" << Events {} << "" << "" << 0LL << "Cancelled" << retry;
+        QTest::newRow("downloading, 13 %") << "downloading" << Events { Progress { 13, 100 } } << "" << 0LL << "13% · 13 bytes of 100 bytes · Downloading" << running;
+        QTest::newRow("downloading, 29 %") << "downloading" << Events { Progress { 29, 100 } } << "" << 0LL << "29% · 29 bytes of 100 bytes · Downloading" << running;
+        QTest::newRow("processing, stage") << "processing" << Events {} << "Embedding thumbnail" << 0LL << "Embedding thumbnail" << running;
+        QTest::newRow("paused at 42.7 %") << "paused" << Events { Progress { 427, 1000 } } << "" << 0LL << "Paused at 42% — resume continues from the partial file" << QStringList { "Resume", "Cancel", "Show log", "Remove from queue" };
+        QTest::newRow("completed playlist with a warning") << "completed" << Events { ProgressEvents::Item { 10, 10, "last" }, ProgressEvents::FinalFile { "/media/Field recordings/10 last.m4a" } } << "2 of 10 items failed" << 1'250'000'000LL << "Done · 1.25 GB · 2 of 10 items failed · 10 last.m4a" << QStringList { "Show in Folder", "Show log", "Remove from queue" };
+        QTest::newRow("completed without files") << "completed" << Events {} << "" << 0LL << "Done" << QStringList { "Show log", "Remove from queue" };
+        QTest::newRow("failed with text") << "failed" << Events {} << "The video is private." << 0LL << "The video is private." << retry;
+        QTest::newRow("cancelled") << "cancelled" << Events {} << "" << 0LL << "Cancelled" << retry;
     }
 
     void rowsByStatus()
     {
         QFETCH(QString, status);
         QFETCH(Events, events);
-        QFETCH(QString, stage);
-        QFETCH(QString, error);
+        QFETCH(QString, text);
         QFETCH(qint64, finalSize);
         QFETCH(QStringList, buttons);
         QueueView* view = queueView();
@@ -364,10 +345,10 @@ private slots:
         const TaskStatus wanted = *taskStatusFromRawValue(status);
         if (task->status() != wanted)
             task->setStatus(wanted);
-        if (!stage.isEmpty())
-            task->setStage(stage);
-        if (!error.isEmpty())
-            task->setError(error);
+        if (!text.isEmpty() && isFinished(wanted))
+            task->setError(text);
+        else if (!text.isEmpty())
+            task->setStage(text);
         if (finalSize > 0)
             task->setFinalSize(finalSize);
         QTEST(TaskRow::statusLine(*task), "line");
@@ -376,10 +357,9 @@ private slots:
         for (const QVariant& action : row.data(TaskListModel::ActionsRole).toList())
             painted << TaskRow::label(TaskRow::Action(action.toInt()));
         QCOMPARE(painted, buttons);
-        const bool file = buttons.contains(QStringLiteral("Show in Folder"));
         QStringList menu = buttons;
         menu.removeAll(QStringLiteral("Show log"));
-        menu.removeAll(QStringLiteral("Show in Folder"));
+        const bool file = menu.removeAll(QStringLiteral("Show in Folder")) > 0;
         menu << "|" << "Move Up" << "Move Down" << "|" << "Show Log";
         menu << (file ? QStringList { "Show in Folder", "Copy Link" } : QStringList { "Copy Link" });
         std::unique_ptr<QMenu> shown(view->contextMenu(row));
@@ -417,25 +397,18 @@ private slots:
         QTRY_VERIFY(!downloads->tasks().contains(a));
         QCOMPARE(view->model()->rowCount(), 2);
         QCOMPARE(view->model()->task(list->currentIndex()), c);
-        for (DownloadTask* task : downloads->tasks())
-            downloads->cancel(task);
-        downloads->clearFinished(); // one remove for the adjacent rows
-        QCOMPARE(view->model()->rowCount(), 0);
-        QTRY_VERIFY(view->findChild<Placeholder*>()->isVisible());
     }
 
     void logSheet()
     {
         QueueView* view = queueView();
-        DownloadTask* task = downloads->enqueue(namedOptions("a"));
+        downloads->enqueue(namedOptions("a"));
         std::unique_ptr<QMenu> menu(view->contextMenu(view->model()->index(0, 0)));
         triggerMenuItem(menu.get(), "Show Log");
-        QCOMPARE(view->logTask(), task->id());
         LogView* sheet = view->logView();
         QTRY_VERIFY(sheet->text().contains(QStringLiteral("Queued: https://videos.example/watch/a")));
         QTest::keyClick(sheet, Qt::Key_Escape);
         QTRY_VERIFY(!view->logTask());
-
         // A huge log shows its end, from the start of a whole line.
         const QUuid id = QUuid::createUuid();
         QByteArray log;
@@ -448,7 +421,7 @@ private slots:
         QVERIFY(sheet->text().size() <= LogView::shownLimit);
         QVERIFY(sheet->text().startsWith(QStringLiteral("[2026-12-07T01:00:00Z] line ")));
         QVERIFY(log.endsWith(sheet->text().toUtf8()));
-        QVERIFY(visibleLabel(sheet, QStringLiteral("The log file holds more")));
+        QVERIFY(!visibleText(sheet, QStringLiteral("The log file holds more")).isEmpty());
         sheet->close();
     }
 
@@ -626,14 +599,9 @@ private slots:
         ComponentRow* row = failing.window().findChild<SetupView*>()->row(Tool::ffmpeg);
         QCOMPARE(row->symbol(), QStringLiteral("xmark.octagon.fill"));
         QVERIFY2(row->detail().contains(QStringLiteral("404")), qPrintable(row->detail()));
-
         SettingsWindow settings(&failing.state());
         settings.show();
         settings.tabs()->setCurrentIndex(3);
-        const QList<QLabel*> labels = settings.findChildren<QLabel*>();
-        QVERIFY(std::any_of(labels.cbegin(), labels.cend(), [](const QLabel* label) {
-            return label->accessibleName().startsWith(QStringLiteral("yt-dlp: Problem: "));
-        }));
         auto* repair = failing.find<QPushButton>(QStringLiteral("Repair Dependencies"), &settings);
         auto* working = failing.find(QStringLiteral("Working"), &settings);
         QVERIFY(repair->isEnabled() && !working->isVisible());
@@ -643,7 +611,6 @@ private slots:
         QTest::mouseClick(repair, Qt::LeftButton);
         QTRY_VERIFY(failing.state().deps()->busy());
         QVERIFY(!repair->isEnabled());
-        QVERIFY(!failing.find<QPushButton>(QStringLiteral("Reveal Tools Folder"), &settings)->isEnabled());
         QVERIFY(working->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(!failing.state().deps()->busy(), 60000);
         QVERIFY(repair->isEnabled() && !working->isVisible());

@@ -1,9 +1,7 @@
 // Regenerates the yt-dlp "-J" documents kept in tests/data/ytdlp: serves the
 // test media on 127.0.0.1, asks the installed yt-dlp about each link with the
 // options the program itself uses, and stores the answers unchanged.
-//
 //   generate_media_json <output folder>      (usually tests/data/ytdlp)
-
 #include "TestHttpServer.h"
 #include "TestMedia.h"
 
@@ -30,7 +28,6 @@ int main(int argc, char** argv)
         err << TestMedia::error() << '\n';
         return 1;
     }
-
     TestHttpServer server;
     server.serveDirectory(QStringLiteral("/media/"), TestMedia::folder());
     const QList<std::pair<QString, QString>> documents

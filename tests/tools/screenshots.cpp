@@ -1,7 +1,6 @@
 // Puts every screen of Klipwell into its typical states and saves a picture of
-// each, in the light and the dark palette, into the folder given as the only
-// argument. Runs over fresh data in the home folder it is given: start it
-// through scripts/screenshots, which gives it a throwaway home under Xvfb.
+// each, light and dark, into the folder given as the only argument. Runs over
+// fresh data in its home: start it through scripts/screenshots (Xvfb).
 #include "Confirmation.h"
 #include "GuiFixture.h"
 #include "HistoryStore.h"
@@ -41,12 +40,10 @@ QString suffix; // "-dark" for the dark palette
 // Saves a picture of the widget as NAME.png, or NAME-dark.png.
 void save(QWidget* widget, const char* name)
 {
-    // Layouts settle over several rounds of posted events; a grab before they
-    // have would show squeezed rows that no user ever sees.
+    // Layouts settle over several rounds of posted events: earlier, rows look squeezed.
     QTest::qWait(200);
     const QString path = outputDir + QLatin1Char('/') + QLatin1String(name) + suffix + u".png"_s;
-    const bool saved = widget->grab().save(path);
-    QTextStream(stdout) << (saved ? "saved " : "could not save ") << path << Qt::endl;
+    QTextStream(stdout) << (widget->grab().save(path) ? "saved " : "could not save ") << path << Qt::endl;
 }
 
 // The style's own light palette, or a dark one like a desktop's dark mode.
@@ -299,7 +296,6 @@ void shootHistory()
     search->setFocus();
     QTest::keyClicks(search, u"aurora"_s);
     save(&gui.window(), "history-search");
-    search->clear();
     Confirmation::replaceForTesting([&](QMessageBox& box) {
         box.show();
         save(&box, "history-clear");

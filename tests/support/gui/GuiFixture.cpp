@@ -5,6 +5,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QLabel>
 #include <QSettings>
 
 GuiFixture::GuiFixture(bool ready, bool standIns)
@@ -35,8 +36,7 @@ void GuiFixture::resetData(bool standIns)
     QDir(AppPaths::support()).removeRecursively();
     resetSettings();
     if (!standIns) {
-        // Set-up must never reach the real release hosts from a test: without
-        // a mirror of the test's own, it meets a closed local port.
+        // Never the real release hosts: without a mirror of its own, a test meets a closed port.
         if (qEnvironmentVariableIsEmpty("KLIPWELL_TOOL_MIRROR"))
             qputenv("KLIPWELL_TOOL_MIRROR", "http://127.0.0.1:9");
         return;
@@ -81,13 +81,13 @@ void triggerMenuItem(const QMenu* menu, const QString& text)
     qFatal("no menu item %s", qPrintable(text));
 }
 
-QLabel* visibleLabel(const QWidget* root, const QString& prefix)
+QString visibleText(const QWidget* root, const QString& prefix)
 {
-    for (QLabel* label : root->findChildren<QLabel*>()) {
+    for (const QLabel* label : root->findChildren<QLabel*>()) {
         if (label->isVisible() && label->text().startsWith(prefix))
-            return label;
+            return label->text();
     }
-    return nullptr;
+    return {};
 }
 
 QByteArray pngBytes(const QImage& image)

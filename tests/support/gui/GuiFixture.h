@@ -1,7 +1,6 @@
 #pragma once
 
-// What every widget test drives: the state, the window, the stand-in tools
-// and the common controls.
+// What every widget test drives: the state, the window, the stand-in tools.
 #include "AppState.h"
 #include "DependencyManager.h"
 #include "DownloadManager.h"
@@ -10,7 +9,6 @@
 #include "FakeTools.h"
 #include "MainWindow.h"
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -23,9 +21,8 @@
 // accessible name.
 class GuiFixture {
 public:
-    // Shows the window; when ready, waits until the tools are set up. Without
-    // stand-ins the tools folder starts empty (set-up installs from whatever
-    // KLIPWELL_TOOL_MIRROR points at).
+    // Shows the window; when ready, waits until the tools are set up. Without stand-ins
+    // the tools folder starts empty (set-up installs from KLIPWELL_TOOL_MIRROR).
     explicit GuiFixture(bool ready = true, bool standIns = true);
 
     AppState& state() const { return *m_state; }
@@ -69,6 +66,6 @@ DownloadOptions namedOptions(const QString& title, const QString& slug = {});
 QStringList menuTexts(const QMenu* menu);
 // Triggers the menu's item with this text; fails the test when there is none.
 void triggerMenuItem(const QMenu* menu, const QString& text);
-// The first visible label below root whose text starts with prefix, or nullptr.
-QLabel* visibleLabel(const QWidget* root, const QString& prefix);
+// The text of the first visible label below root that starts with prefix; empty when there is none.
+QString visibleText(const QWidget* root, const QString& prefix);
 QByteArray pngBytes(const QImage& image);
