@@ -1,19 +1,20 @@
-// The main window as a user meets it: sidebar and badge, drops, toasts.
-#include "AppState.h"
-#include "DependencyManager.h"
-#include "DownloadManager.h"
-#include "DownloadTask.h"
+// The main window as a user meets it (sidebar and badge, shortcuts, drops)
+// and every way out of the application.
+#include "AppPaths.h"
 #include "GuiFixture.h"
-#include "MainWindow.h"
+#include "HistoryStore.h"
+#include "KlipwellApp.h"
+#include "QuitGuard.h"
+#include "QuitOnSignal.h"
 #include "SidebarModel.h"
-#include "ToastView.h"
 
 #include <QAbstractItemModelTester>
+#include <QDir>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QListView>
 #include <QMimeData>
-#include <QTest>
+
+#include <csignal>
 
 namespace {
 
@@ -29,7 +30,7 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 
 private slots:
-    void queueBadgeCountsPendingTasks()
+    void sidebarBadgeAndShortcuts()
     {
         GuiFixture gui;
         QAbstractItemModelTester tester(gui.window().sidebar()->model());
@@ -43,13 +44,18 @@ private slots:
         for (DownloadTask* task : downloads->tasks())
             downloads->cancel(task);
         QTRY_COMPARE(badge(gui.window()), 0);
-
-        // Nothing selected in the sidebar means the Download screen.
-        gui.state().setSelection(SidebarItem::history);
+        QTest::keyClick(&gui.window(), Qt::Key_3, Qt::ControlModifier);
+        QCOMPARE(gui.state().selection(), SidebarItem::history);
         QCOMPARE(gui.window().sidebar()->currentIndex().row(), int(SidebarItem::history));
+        QVERIFY(gui.window().screen(int(SidebarItem::history))->isVisible());
+        // Nothing selected in the sidebar means the Download screen.
         gui.window().sidebar()->selectionModel()->clearSelection();
         QCOMPARE(gui.state().selection(), SidebarItem::download);
         QVERIFY(gui.window().screen(int(SidebarItem::download))->isVisible());
+        // Only the menu holds Ctrl+Shift+V; a second holder would silence both.
+        gui.pasteboard().copy(QStringLiteral("https://example.com/watch?v=1"));
+        QTest::keyClick(&gui.window(), Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(gui.state().urlText(), QStringLiteral("https://example.com/watch?v=1"));
     }
 
     // Any part of the window takes a drop, the set-up screen too.
@@ -73,7 +79,6 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QStringList, urls);
         QFETCH(int, queued);
-        QFETCH(QString, field);
         QFETCH(QString, toast);
         GuiFixture gui(ready, ready); // no tools: the set-up screen stays
         gui.state().downloads()->setStarted(false);
@@ -95,26 +100,82 @@ private slots:
         QCOMPARE(gui.state().downloads()->tasks().size(), queued);
         if (queued)
             QCOMPARE(gui.state().selection(), SidebarItem::queue);
-        QCOMPARE(gui.state().urlText(), field);
-        if (!toast.isEmpty())
-            QCOMPARE(gui.state().toast(), toast);
+        QTEST(gui.state().urlText(), "field");
+        QCOMPARE(gui.state().toast().value_or(QString()), toast);
         QTRY_VERIFY(!gui.state().deps()->busy()); // a failing set-up ends before the window goes
     }
 
-    void toastStaysItsTimeAndANewerTextGetsItsOwn()
+    // A quit request, and without a tray closing the window, asks only while
+    // something downloads; a termination signal never asks. Every way out
+    // saves the queue.
+    void everyWayOutAsksOnlyWhileDownloading_data()
     {
+        QTest::addColumn<bool>("downloading");
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<int>("asked");
+        QTest::newRow("nothing running") << false << "quit" << false << 0;
+        QTest::newRow("running, cancel") << true << "quit" << false << 1;
+        QTest::newRow("running, quit") << true << "quit" << true << 1;
+        QTest::newRow("running, SIGTERM") << true << "signal" << false << 0;
+        QTest::newRow("window closed, nothing running") << false << "close" << false << 0;
+        QTest::newRow("window closed, running, cancel") << true << "close" << false << 1;
+    }
+
+    void everyWayOutAsksOnlyWhileDownloading()
+    {
+        QFETCH(bool, downloading);
+        QFETCH(QString, way);
+        QFETCH(bool, answer);
         GuiFixture gui;
-        auto* toast = gui.window().findChild<ToastView*>();
-        QElapsedTimer clock;
-        clock.start();
-        gui.state().setToast(QStringLiteral("Added to queue"));
-        QTRY_VERIFY(toast->isVisible());
-        QTest::qWait(ToastView::durationMs / 2);
-        gui.state().setToast(QStringLiteral("Added 2 downloads"));
-        QTRY_VERIFY_WITH_TIMEOUT(!gui.state().toast().has_value(), 10000);
-        // The first text's timer ended while the second still had half its time.
-        QVERIFY2(clock.elapsed() >= ToastView::durationMs * 5 / 4, qPrintable(QString::number(clock.elapsed())));
-        QTRY_VERIFY(!toast->isVisible());
+        gui.window().hide();
+        KlipwellApp app(&gui.state());
+        if (way == "close") {
+            if (app.tray())
+                QSKIP("with a tray, closing only hides the window");
+            app.showMainWindow();
+            QVERIFY(QTest::qWaitForWindowExposed(app.mainWindow()));
+            // The second window checks the tools once more; let that end first.
+            QTRY_VERIFY_WITH_TIMEOUT(!gui.state().deps()->busy(), 30000);
+        }
+        DownloadManager* downloads = gui.state().downloads();
+        if (!downloading)
+            downloads->setStarted(false);
+        DownloadTask* task = downloading ? gui.startLongDownload() : downloads->enqueue(DownloadOptions {});
+        // Whatever was saved before, the way out saves the queue again.
+        QFile::remove(QDir(AppPaths::support()).filePath(QStringLiteral("queue.json")));
+        QuitGuard* guard = app.quitGuard();
+        int alerts = 0;
+        int exits = 0;
+        guard->replaceForTesting(
+            [&](QWidget*) {
+                ++alerts;
+                return answer;
+            },
+            [&] { ++exits; });
+        if (way == "signal") {
+            QuitOnSignal quitOnSignal([&] { guard->terminate(); });
+            ::raise(SIGTERM);
+            QTRY_COMPARE(exits, 1);
+        } else if (way == "close") {
+            app.mainWindow()->close();
+        } else {
+            guard->requestQuit();
+        }
+        QTEST(alerts, "asked");
+        if (exits) {
+            HistoryStore history;
+            DownloadManager restarted(&history);
+            QCOMPARE(restarted.tasks().size(), 1);
+            QCOMPARE(restarted.tasks().first()->status(), TaskStatus::queued);
+            return;
+        }
+        QVERIFY(downloading && !answer);
+        QVERIFY(app.mainWindow()->isVisible() == (way == "close"));
+        QTest::qWait(200); // the child would be gone by now had it been stopped
+        QCOMPARE(task->status(), TaskStatus::downloading);
+        QVERIFY(!downloads->childPIDs().isEmpty());
+        downloads->cancel(task);
     }
 };
 

@@ -1,19 +1,12 @@
 // Puts every screen of Klipwell into its typical states and saves a picture of
-// each, in the light and the dark palette, into the folder given as the only
-// argument. Runs over fresh data in the home folder it is given: start it
-// through scripts/screenshots, which gives it a throwaway home under Xvfb.
-#include "AppState.h"
+// each, light and dark, into the folder given as the only argument. Runs over
+// fresh data in its home: start it through scripts/screenshots (Xvfb).
 #include "Confirmation.h"
-#include "DependencyManager.h"
-#include "DownloadManager.h"
-#include "DownloadTask.h"
-#include "FakeTools.h"
 #include "GuiFixture.h"
 #include "HistoryStore.h"
 #include "HistoryView.h"
 #include "LogManager.h"
 #include "LogView.h"
-#include "MainWindow.h"
 #include "QueueView.h"
 #include "SettingsWindow.h"
 #include "TestHttpServer.h"
@@ -21,29 +14,23 @@
 #include "TrayIcon.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QLineEdit>
-#include <QLinearGradient>
-#include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
-#include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTabWidget>
-#include <QTest>
 #include <QTextStream>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-template <typename Condition> void waitFor(Condition condition, int timeoutMs = 30000)
+template <typename Condition> void waitFor(Condition condition)
 {
-    if (!QTest::qWaitFor(condition, timeoutMs))
+    if (!QTest::qWaitFor(condition, 60000))
         QTextStream(stderr) << "a screen did not reach the state to be shot" << Qt::endl;
 }
 
@@ -53,12 +40,10 @@ QString suffix; // "-dark" for the dark palette
 // Saves a picture of the widget as NAME.png, or NAME-dark.png.
 void save(QWidget* widget, const char* name)
 {
-    // Layouts settle over several rounds of posted events; a grab before they
-    // have would show squeezed rows that no user ever sees.
+    // Layouts settle over several rounds of posted events: earlier, rows look squeezed.
     QTest::qWait(200);
     const QString path = outputDir + QLatin1Char('/') + QLatin1String(name) + suffix + u".png"_s;
-    const bool saved = widget->grab().save(path);
-    QTextStream(stdout) << (saved ? "saved " : "could not save ") << path << Qt::endl;
+    QTextStream(stdout) << (widget->grab().save(path) ? "saved " : "could not save ") << path << Qt::endl;
 }
 
 // The style's own light palette, or a dark one like a desktop's dark mode.
@@ -69,26 +54,21 @@ void applyPalette(bool dark)
         QApplication::setPalette(QApplication::style()->standardPalette());
         return;
     }
-    QPalette palette;
-    const QColor window(0x2b, 0x2b, 0x2e);
     // Fields a little lighter than the window, as dark desktops draw them, so
     // the style's dark outlines of check boxes and fields stay visible.
-    const QColor base(0x38, 0x38, 0x3c);
-    const QColor text(0xe8, 0xe8, 0xea);
-    const std::pair<QPalette::ColorRole, QColor> colors[] { { QPalette::Window, window },
+    const QRgb window = 0x2b2b2e, base = 0x38383c, text = 0xe8e8ea;
+    const std::pair<QPalette::ColorRole, QRgb> colors[] { { QPalette::Window, window },
         { QPalette::WindowText, text }, { QPalette::Base, base }, { QPalette::AlternateBase, window },
         { QPalette::ToolTipBase, base }, { QPalette::ToolTipText, text }, { QPalette::Text, text },
-        { QPalette::PlaceholderText, QColor(0x8c, 0x8c, 0x90) },
-        { QPalette::Button, QColor(0x3a, 0x3a, 0x3e) }, { QPalette::ButtonText, text },
-        { QPalette::BrightText, Qt::white }, { QPalette::Highlight, QColor(0x3d, 0x8b, 0xfd) },
-        { QPalette::HighlightedText, Qt::white }, { QPalette::Link, QColor(0x6c, 0xa8, 0xff) },
-        { QPalette::Light, QColor(0x4a, 0x4a, 0x4e) }, { QPalette::Midlight, QColor(0x40, 0x40, 0x44) },
-        { QPalette::Mid, QColor(0x33, 0x33, 0x36) }, { QPalette::Dark, QColor(0x18, 0x18, 0x1a) },
-        { QPalette::Shadow, Qt::black } };
+        { QPalette::PlaceholderText, 0x8c8c90 }, { QPalette::Button, 0x3a3a3e }, { QPalette::ButtonText, text },
+        { QPalette::BrightText, 0xffffff }, { QPalette::Highlight, 0x3d8bfd }, { QPalette::HighlightedText, 0xffffff },
+        { QPalette::Link, 0x6ca8ff }, { QPalette::Light, 0x4a4a4e }, { QPalette::Midlight, 0x404044 },
+        { QPalette::Mid, 0x333336 }, { QPalette::Dark, 0x18181a }, { QPalette::Shadow, 0x000000 } };
+    QPalette palette;
     for (const auto& [role, color] : colors)
-        palette.setColor(role, color);
+        palette.setColor(role, QColor(color));
     for (const auto role : { QPalette::WindowText, QPalette::Text, QPalette::ButtonText })
-        palette.setColor(QPalette::Disabled, role, QColor(0x7a, 0x7a, 0x7e));
+        palette.setColor(QPalette::Disabled, role, QColor(0x7a7a7e));
     QApplication::setPalette(palette);
 }
 
@@ -100,26 +80,15 @@ void shootSetup()
     server.setBytesPerSecond(400'000);
     {
         GuiFixture gui(false, false);
-        waitFor([&] { return gui.state().deps()->state(Tool::ytdlp).progress > 0.35; }, 30000);
+        waitFor([&] { return gui.state().deps()->state(Tool::ytdlp).progress > 0.35; });
         save(&gui.window(), "setup-installing");
     }
     server.setBytesPerSecond(0);
     server.serveStatus(ToolMirror::path(Tool::ytdlp), 404);
     GuiFixture gui(false, false);
-    waitFor(
-        [&] { return gui.state().deps()->phase() == Phase::failed && !gui.state().deps()->busy(); }, 60000);
+    waitFor([&] { return gui.state().deps()->phase() == Phase::failed && !gui.state().deps()->busy(); });
     save(&gui.window(), "setup-failed");
     qunsetenv("KLIPWELL_TOOL_MIRROR");
-}
-
-void shootDiagnostics()
-{
-    GuiFixture gui;
-    gui.state().setSelection(SidebarItem::diagnostics);
-    waitFor([&] {
-        return !gui.state().deps()->diagnostics().isEmpty() && !gui.state().deps()->runningDiagnostics();
-    });
-    save(&gui.window(), "diagnostics");
 }
 
 // A landscape picture for the sample video: dusk sky, hills, a sun.
@@ -140,11 +109,7 @@ QByteArray thumbnailPng()
         { 640, 360 } };
     p.drawPolygon(hills);
     p.end();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return pngBytes(image);
 }
 
 QJsonObject format(const QString& id, const QString& ext, int height, const QString& vcodec,
@@ -163,7 +128,6 @@ QJsonObject sampleVideo(const QString& thumbnail)
         u"aurora"_s, u"Northern Lights over Tromsø — a 4K time-lapse of the longest night"_s);
     document.insert("uploader", "Arctic Skies");
     document.insert("duration", 754);
-    document.insert("extractor", "generic");
     document.insert("thumbnail", thumbnail);
     document.insert("formats",
         QJsonArray { format("139", "m4a", 0, "none", "mp4a.40.5", 48.8, 4'600'000),
@@ -209,19 +173,16 @@ void shootDownload()
     FakeTools::setInfo(playlist, samplePlaylist());
     FakeTools::setInfo(slow, FakeTools::videoDocument(u"slow"_s, u"Slow"_s), 60);
     save(&gui.window(), "download-idle");
-
     auto* field = gui.find<QLineEdit>(u"Paste a video or playlist link"_s);
     field->setFocus();
     QTest::keyClicks(field, slow);
     waitFor([&] { return std::holds_alternative<FetchStates::Loading>(gui.state().fetchState()); });
     save(&gui.window(), "download-loading");
-
     gui.state().setUrlText(u"not a link at all"_s);
     gui.state().fetch();
     save(&gui.window(), "download-failed");
-
     gui.state().setUrlText(video);
-    waitFor([&] { return std::holds_alternative<FetchStates::Loaded>(gui.state().fetchState()); }, 30000);
+    waitFor([&] { return std::holds_alternative<FetchStates::Loaded>(gui.state().fetchState()); });
     QTest::qWait(300); // the thumbnail arrives from the local server
     save(&gui.window(), "download-loaded");
     gui.state().setPreset(Preset::custom);
@@ -229,16 +190,20 @@ void shootDownload()
     gui.state().setAudioFormatID(u"140"_s);
     save(&gui.window(), "download-advanced");
     gui.state().setPreset(Preset::best);
-
     gui.state().setUrlText(playlist);
-    waitFor([&] { return gui.state().info() && gui.state().info()->isPlaylist; }, 30000);
+    waitFor([&] { return gui.state().info() && gui.state().info()->isPlaylist; });
     gui.state().setSelectedItems({ 1, 2, 3, 5, 8, 13 });
     save(&gui.window(), "download-playlist");
 }
 
-void shootSettings()
+// The diagnostics screen, the settings tabs, then the tray menu while one download runs.
+void shootDiagnosticsSettingsAndTray()
 {
     GuiFixture gui;
+    gui.state().setSelection(SidebarItem::diagnostics);
+    DependencyManager* deps = gui.state().deps();
+    waitFor([&] { return !deps->diagnostics().isEmpty() && !deps->runningDiagnostics(); });
+    save(&gui.window(), "diagnostics");
     SettingsWindow settings(&gui.state());
     settings.show();
     const char* names[] { "settings-general", "settings-formats", "settings-network", "settings-tools" };
@@ -246,18 +211,8 @@ void shootSettings()
         settings.tabs()->setCurrentIndex(tab);
         save(&settings, names[tab]);
     }
-}
-
-// The tray menu while one download runs.
-void shootTrayMenu()
-{
-    GuiFixture gui;
-    FakeTools::setDownloadSeconds(120);
-    DownloadOptions options;
-    options.url = u"https://example.com/long"_s;
-    options.folder = QDir::homePath() + u"/Downloads"_s;
-    gui.state().downloads()->enqueue(options);
-    waitFor([&] { return gui.state().downloads()->activeCount() == 1; });
+    settings.close();
+    gui.startLongDownload();
     TrayIcon tray(gui.state().downloads());
     tray.menu()->popup(QPoint(40, 40));
     save(tray.menu(), "tray-menu");
@@ -265,19 +220,14 @@ void shootTrayMenu()
     gui.state().downloads()->pauseAll();
 }
 
-DownloadOptions namedOptions(const QString& title, const QString& slug)
+void shootQueue()
 {
-    DownloadOptions options;
-    options.title = title;
-    options.url = u"https://videos.example/watch/"_s + slug;
-    options.folder = QDir::homePath() + u"/Downloads"_s;
-    return options;
-}
-
-// One task in every status, and a playlist in the middle of its fourth item.
-void fillQueue(DownloadManager* downloads)
-{
+    GuiFixture gui;
+    auto* view = gui.show<QueueView>(SidebarItem::queue);
+    save(&gui.window(), "queue-empty");
+    // One task in every status, and a playlist in the middle of its fourth item.
     using namespace ProgressEvents;
+    DownloadManager* downloads = gui.state().downloads();
     downloads->setStarted(false);
     downloads->enqueue(namedOptions(u"Harbour at dawn"_s, u"harbour"_s));
     DownloadTask* running
@@ -302,34 +252,26 @@ void fillQueue(DownloadManager* downloads)
     DownloadTask* failed = downloads->enqueue(namedOptions(u"Crows over the stubble field"_s, u"crows"_s));
     failed->setError(u"This video is private. Sign in with the browser cookies setting and try again."_s);
     failed->setStatus(TaskStatus::failed);
-    downloads->enqueue(namedOptions(u"Lighthouse keeper’s diary"_s, u"lighthouse"_s))
-        ->setStatus(TaskStatus::cancelled);
-}
-
-void shootQueue()
-{
-    GuiFixture gui;
-    gui.state().setSelection(SidebarItem::queue);
-    save(&gui.window(), "queue-empty");
-    fillQueue(gui.state().downloads());
+    downloads->enqueue(namedOptions(u"Lighthouse keeper’s diary"_s, u"lighthouse"_s))->setStatus(TaskStatus::cancelled);
     save(&gui.window(), "queue");
-
-    DownloadTask* task = gui.state().downloads()->tasks().at(1);
     for (const char* line :
         { "Starting: yt-dlp --newline --progress-template … -- https://videos.example/watch/aurora",
             "[generic] aurora: Downloading webpage", "[info] aurora: Downloading 1 format(s): 313+251",
             "[download] Destination: aurora.f313.webm",
             "KWPROG|512400000|1650000000|8750000|130|aurora.f313.webm" })
-        LogManager::shared().append(QString::fromUtf8(line), LogManager::shared().taskLogPath(task->id()));
-    auto* view = qobject_cast<QueueView*>(gui.window().screen(int(SidebarItem::queue)));
-    view->showLog(task->id());
+        LogManager::shared().append(QString::fromUtf8(line), LogManager::shared().taskLogPath(running->id()));
+    view->showLog(running->id());
     waitFor([&] { return !view->logView()->text().isEmpty(); });
     save(view->logView(), "queue-log");
     view->logView()->close();
 }
 
-void recordHistory(HistoryStore* history)
+void shootHistory()
 {
+    GuiFixture gui;
+    auto* view = gui.show<HistoryView>(SidebarItem::history);
+    save(&gui.window(), "history-empty");
+    HistoryStore* history = gui.state().history();
     const auto add = [&](const QString& title, const QString& slug, TaskStatus status, qint64 size,
                          const QString& error = QString()) {
         DownloadTask task(namedOptions(title, slug));
@@ -349,22 +291,11 @@ void recordHistory(HistoryStore* history)
     add(u"Rain on the tin roof"_s, u"rain"_s, TaskStatus::completed, 48'300'000);
     add(u"Northern Lights over Tromsø — a 4K time-lapse"_s, u"aurora"_s, TaskStatus::completed,
         1'650'000'000);
-}
-
-void shootHistory()
-{
-    GuiFixture gui;
-    gui.state().setSelection(SidebarItem::history);
-    save(&gui.window(), "history-empty");
-    recordHistory(gui.state().history());
     save(&gui.window(), "history");
     auto* search = gui.find<QLineEdit>(u"Search history"_s);
     search->setFocus();
     QTest::keyClicks(search, u"aurora"_s);
     save(&gui.window(), "history-search");
-    search->clear();
-
-    auto* view = qobject_cast<HistoryView*>(gui.window().screen(int(SidebarItem::history)));
     Confirmation::replaceForTesting([&](QMessageBox& box) {
         box.show();
         save(&box, "history-clear");
@@ -390,8 +321,7 @@ int main(int argc, char* argv[])
     for (const bool dark : { false, true }) {
         applyPalette(dark);
         suffix = dark ? u"-dark"_s : QString();
-        for (const auto shoot : { shootSetup, shootDownload, shootDiagnostics, shootSettings, shootTrayMenu,
-                 shootQueue, shootHistory })
+        for (const auto shoot : { shootSetup, shootDownload, shootDiagnosticsSettingsAndTray, shootQueue, shootHistory })
             shoot();
     }
     return 0;

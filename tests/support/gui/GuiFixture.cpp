@@ -1,14 +1,12 @@
 #include "GuiFixture.h"
 
 #include "AppPaths.h"
-#include "AppState.h"
-#include "FakeTools.h"
-#include "MainWindow.h"
 #include "SettingsStore.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QLabel>
 #include <QSettings>
-#include <QTest>
 
 GuiFixture::GuiFixture(bool ready, bool standIns)
 {
@@ -24,10 +22,13 @@ GuiFixture::GuiFixture(bool ready, bool standIns)
         qWarning("set-up did not finish");
 }
 
-GuiFixture::~GuiFixture()
+DownloadTask* GuiFixture::startLongDownload() const
 {
-    m_window.reset();
-    m_state.reset();
+    FakeTools::setDownloadSeconds(120);
+    DownloadTask* task = m_state->downloads()->enqueue(namedOptions(QStringLiteral("Long"), QStringLiteral("long")));
+    if (!QTest::qWaitFor([this] { return m_state->downloads()->activeCount() == 1; }, 30000))
+        qWarning("the download did not start");
+    return task;
 }
 
 void GuiFixture::resetData(bool standIns)
@@ -35,8 +36,7 @@ void GuiFixture::resetData(bool standIns)
     QDir(AppPaths::support()).removeRecursively();
     resetSettings();
     if (!standIns) {
-        // Set-up must never reach the real release hosts from a test: without
-        // a mirror of the test's own, it meets a closed local port.
+        // Never the real release hosts: without a mirror of its own, a test meets a closed port.
         if (qEnvironmentVariableIsEmpty("KLIPWELL_TOOL_MIRROR"))
             qputenv("KLIPWELL_TOOL_MIRROR", "http://127.0.0.1:9");
         return;
@@ -49,21 +49,52 @@ void GuiFixture::resetData(bool standIns)
 void GuiFixture::resetSettings()
 {
     // The store's own file: a plain QSettings() would name the test program's.
-    QSettings(
-        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Klipwell"), QStringLiteral("Klipwell"))
-        .clear();
+    const QString name = QStringLiteral("Klipwell");
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, name, name).clear();
     SettingsStore::set(QStringLiteral("autoUpdateTools"), false);
-    SettingsStore::set(
-        QStringLiteral("downloadFolder"), QString(QDir::homePath() + QStringLiteral("/Downloads")));
+    SettingsStore::set(QStringLiteral("downloadFolder"), QString(QDir::homePath() + QStringLiteral("/Downloads")));
 }
 
-QWidget* GuiFixture::findWidget(const QString& name, QWidget* root, const QMetaObject* type) const
+DownloadOptions namedOptions(const QString& title, const QString& slug)
 {
-    QWidget* top = root ? root : m_window.get();
-    const QList<QWidget*> all = top->findChildren<QWidget*>();
-    for (QWidget* widget : all) {
-        if (widget->accessibleName() == name && type->cast(widget))
-            return widget;
+    DownloadOptions options;
+    options.title = title;
+    options.url = QStringLiteral("https://videos.example/watch/") + (slug.isEmpty() ? title : slug);
+    options.folder = QDir::homePath() + QStringLiteral("/Downloads");
+    return options;
+}
+
+QStringList menuTexts(const QMenu* menu)
+{
+    QStringList texts;
+    for (const QAction* action : menu->actions())
+        texts << (action->isSeparator() ? QStringLiteral("|") : action->text());
+    return texts;
+}
+
+void triggerMenuItem(const QMenu* menu, const QString& text)
+{
+    for (QAction* action : menu->actions()) {
+        if (action->text() == text)
+            return action->trigger();
     }
-    return nullptr;
+    qFatal("no menu item %s", qPrintable(text));
+}
+
+QString visibleText(const QWidget* root, const QString& prefix)
+{
+    for (const QLabel* label : root->findChildren<QLabel*>()) {
+        if (label->isVisible() && label->text().startsWith(prefix))
+            return label->text();
+    }
+    return {};
+}
+
+QByteArray pngBytes(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
 }
