@@ -323,6 +323,18 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(int(started().count(name)), runs, patience);
     }
 
+    void clearFinishedKeepsTheUnfinished()
+    {
+        DownloadTask* paused = m_manager->enqueue(options("wait"));
+        m_manager->pause(paused);
+        m_manager->setStarted(true);
+        const QList<DownloadTask*> ended { m_manager->enqueue(options("ok")), m_manager->enqueue(options("fail")) };
+        QTRY_VERIFY_WITH_TIMEOUT(isFinished(ended[0]->status()) && isFinished(ended[1]->status()), patience);
+        m_manager->clearFinished();
+        QCOMPARE(m_manager->tasks(), QList<DownloadTask*> { paused });
+        QTRY_COMPARE_WITH_TIMEOUT(QueueFile::load().size(), 1, patience);
+    }
+
     void terminationPutsRunningTasksBackInTheQueue()
     {
         m_manager->setStarted(true);
