@@ -1,25 +1,22 @@
 #pragma once
 
 #include "TestHttpServer.h"
+#include "ToolMirror.h"
 
 #include <QString>
 #include <QTemporaryDir>
 
-#include <memory>
-
-class ToolMirror;
+#include <optional>
 
 // A local stand-in for the internet on 127.0.0.1: a tool mirror with the
-// real tools of this machine (Debian's yt-dlp behind the option-dropping
+// real tools of this machine (Debian's yt-dlp behind an option-dropping
 // wrapper, Debian's FFmpeg and ffprobe, the test assets' Deno) and a page of
 // sample media. Point KLIPWELL_TOOL_MIRROR at origin() to install from it.
 class DemoSite {
 public:
     DemoSite();
-    ~DemoSite();
 
-    // Why the site could not be set up (no yt-dlp, no Deno, media failed);
-    // empty when it serves everything.
+    // Why the site could not be set up; empty when it serves everything.
     QString error() const { return m_error; }
     QString origin() const { return m_server.origin(); }
     // The address of one of the sample media (TestMedia's relative paths).
@@ -29,6 +26,6 @@ public:
 private:
     QTemporaryDir m_scratch;
     TestHttpServer m_server;
-    std::unique_ptr<ToolMirror> m_mirror;
+    std::optional<ToolMirror> m_mirror;
     QString m_error;
 };
