@@ -1,10 +1,7 @@
-// The real tools end to end, without windows: set-up from an empty tools
-// folder and a local mirror of the real tools, fetches and downloads through
-// the application state and the download manager, failing queries through the
-// installed yt-dlp and through scripted stand-ins, and what survives when the
-// program holding the queue (this executable, started again with a role
-// argument) is killed: the queue, no yt-dlp child, the partial files, and
-// queue and history files that are never half-written.
+// The real tools without windows: set-up from a local mirror, fetches and
+// downloads, failing queries (also through scripted stand-ins), and what
+// survives when the program holding the queue (this executable, started again
+// with a role argument) is killed, even while it saves.
 #include "AppState.h"
 
 #include "AppPaths.h"
@@ -31,7 +28,6 @@
 #include <QPointer>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -54,11 +50,9 @@ constexpr int patience = 180'000; // real tools on a loaded machine
 QString probe(const QString& file, const QString& stream, const QString& field)
 {
     QProcess ffprobe;
-    ffprobe.start(u"ffprobe"_s,
-        { u"-v"_s, u"error"_s, u"-select_streams"_s, stream, u"-show_entries"_s, u"stream="_s + field,
-            u"-of"_s, u"csv=p=0"_s, file });
-    if (!ffprobe.waitForFinished(60'000))
-        return u"ffprobe did not finish"_s;
+    ffprobe.start("ffprobe",
+        { "-select_streams", stream, "-show_entries", "stream=" + field, "-of", "csv=p=0", file });
+    ffprobe.waitForFinished(60'000);
     return QString::fromUtf8(ffprobe.readAllStandardOutput()).trimmed();
 }
 
@@ -68,7 +62,6 @@ QStringList filesBelow(const QString& folder)
     QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext())
         files << it.next();
-    files.sort();
     return files;
 }
 
@@ -80,10 +73,9 @@ QByteArray writeNoise(const QString& path, qint64 size, quint32 seed)
     return TestSupport::writeFile(path, data) ? data : QByteArray();
 }
 
-// The roles this executable plays when started again, until killed:
-// "--hold-queue" loads the queue and runs it; "--save-loop" changes the queue
-// and the history over and over, reporting each finished round (three saves)
-// on standard output.
+// The roles this executable plays when started again, until killed: "--hold-queue"
+// runs the queue; "--save-loop" changes the queue and the history over and
+// over, reporting each finished round (three saves) on standard output.
 int playRole(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
@@ -107,21 +99,19 @@ int playRole(int argc, char** argv)
     }
 }
 
-bool isRunning(qint64 pid)
+// What /proc says of a living process; empty once it is gone or a zombie.
+QString statusOf(const QString& pid)
 {
-    const QString status
-        = QString::fromUtf8(TestSupport::readFile(QStringLiteral("/proc/%1/status").arg(pid)));
-    return !status.isEmpty() && !status.contains("State:\tZ");
+    const QString status = QString::fromUtf8(TestSupport::readFile("/proc/" + pid + "/status"));
+    return status.contains("State:\tZ") ? QString() : status;
 }
 
-// Process ids of the living children of a process.
-QList<qint64> childrenOf(qint64 parent)
+QStringList childrenOf(qint64 parent)
 {
-    QList<qint64> found;
-    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
-        const QString status = QString::fromUtf8(TestSupport::readFile("/proc/" + entry + "/status"));
-        if (status.contains(QStringLiteral("\nPPid:\t%1\n").arg(parent)) && isRunning(entry.toLongLong()))
-            found.append(entry.toLongLong());
+    QStringList found;
+    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
+        if (statusOf(pid).contains(QStringLiteral("\nPPid:\t%1\n").arg(parent)))
+            found << pid;
     }
     return found;
 }
@@ -138,7 +128,6 @@ class TestAppFlow : public QObject {
     QString m_folder; // where the current test downloads to
     QList<double> m_progress; // of the last download
     QStringList m_stages;
-    quint16 m_closedPort = 0;
 
     DownloadOptions options(const QString& path)
     {
@@ -153,27 +142,21 @@ class TestAppFlow : public QObject {
     void receiveAndFetch(const QString& url)
     {
         m_state->receive(url);
-        QCOMPARE(m_state->urlText(), url);
         m_state->fetch();
         QTRY_VERIFY_WITH_TIMEOUT(
             !std::holds_alternative<FetchStates::Loading>(m_state->fetchState()), patience);
         const FetchState state = m_state->fetchState();
-        if (const auto* failed = std::get_if<FetchStates::Failed>(&state))
-            QFAIL(qPrintable(failed->message));
-        QCOMPARE(m_state->fetchState(), FetchState(FetchStates::Loaded {}));
+        const auto* failed = std::get_if<FetchStates::Failed>(&state);
+        QVERIFY2(
+            std::holds_alternative<FetchStates::Loaded>(state), failed ? qPrintable(failed->message) : "");
         QCOMPARE(m_state->info()->webpageURL, url);
     }
 
-    // Queues the current choice and waits for the download to complete,
-    // noting its progress and stages on the way.
+    // Queues the current choice and waits for it, noting progress and stages.
     QPointer<DownloadTask> enqueueAndWait()
     {
-        const qsizetype before = m_state->downloads()->tasks().size();
         m_state->enqueueCurrent();
-        const QList<DownloadTask*> tasks = m_state->downloads()->tasks();
-        if (tasks.size() != before + 1)
-            return nullptr;
-        QPointer<DownloadTask> task = tasks.last();
+        QPointer<DownloadTask> task = m_state->downloads()->tasks().last();
         m_progress.clear();
         m_stages.clear();
         connect(task, &DownloadTask::progressChanged, this, [this, task] { m_progress << task->progress(); });
@@ -190,13 +173,6 @@ class TestAppFlow : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(!task || isFinished(task->status()), patience);
         QVERIFY(task);
         QVERIFY2(task->status() == TaskStatus::completed, qPrintable(task->error().value_or(QString())));
-    }
-
-    // Puts a program in the tools folder under the name yt-dlp.
-    static void installStandIn(const QByteArray& script)
-    {
-        QFile::remove(toolPath(Tool::ytdlp));
-        QVERIFY(!TestSupport::writeScript(toolPath(Tool::ytdlp), script).isEmpty());
     }
 
     QProcess* startRole(const QString& role)
@@ -225,9 +201,6 @@ private slots:
         m_state = std::make_unique<AppState>(&m_pasteboard);
         QCoro::waitFor(m_state->launch());
         QVERIFY2(m_state->setupDone(), qPrintable(m_state->deps()->current()));
-        QVERIFY(m_state->downloads()->started());
-        for (Tool tool : installableTools())
-            QVERIFY2(QFileInfo(toolPath(tool)).isExecutable(), qPrintable(toolPath(tool)));
         // The daily update check runs on in the background; let it settle.
         QTRY_VERIFY_WITH_TIMEOUT(!m_state->deps()->busy(), patience);
         QCOMPARE(m_site.server().requestCount(u"/repos/yt-dlp/yt-dlp/releases/latest"_s), 1);
@@ -238,25 +211,20 @@ private slots:
         // The installed yt-dlp, for the queries after stand-ins replaced it.
         QVERIFY(QFile::copy(toolPath(Tool::ytdlp), m_scratch.filePath(u"installed-yt-dlp"_s)));
 
-        // yt-dlp takes any body that is not HTML for a direct media link, so the
-        // page without media is an HTML page.
+        // Any body that is not HTML is direct media to yt-dlp.
         m_site.server().serveData(
             u"/notes.html"_s, "<html><body><p>Nothing to watch here.</p></body></html>\n", "text/html");
-        QTcpServer closed;
-        QVERIFY(closed.listen(QHostAddress::LocalHost));
-        m_closedPort = closed.serverPort();
     }
 
     void init()
     {
-        m_folder = m_scratch.filePath(u"Downloads/%1/%2"_s.arg(QTest::currentTestFunction(), QTest::currentDataTag()));
+        m_folder = m_scratch.filePath(
+            u"Downloads/%1/%2"_s.arg(QTest::currentTestFunction(), QTest::currentDataTag()));
         SettingsStore::set(u"downloadFolder"_s, m_folder);
         QFile::remove(toolPath(Tool::ytdlp));
         QVERIFY(QFile::link(m_scratch.filePath(u"installed-yt-dlp"_s), toolPath(Tool::ytdlp)));
         m_site.server().setBytesPerSecond(0);
     }
-
-    void cleanupTestCase() { m_state.reset(); }
 
     void presets_data()
     {
@@ -265,17 +233,15 @@ private slots:
         QTest::addColumn<QString>("stream"); // what ffprobe looks at in the file
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("expected");
-        QTest::addColumn<QStringList>("labels"); // the video formats', then the audio formats'
         QTest::addColumn<QStringList>("stages"); // in this order among the download's stages
 
-        const QStringList merged { "Downloading stream 1/2", "Downloading stream 2/2", "Merging with FFmpeg", "Completed" };
-        const QStringList hls { "4540 · mp4 · 1080p · avc1", "2200 · mp4 · 720p60 · avc1", "900 · mp4 · 480p · avc1", "128 · mp4 · mp4a · 128 kbps" };
-        QTest::newRow("Best Quality from HLS") << TestMedia::hlsMaster << Preset::best << "v:0" << "height" << "1080" << hls << merged;
-        QTest::newRow("720p from HLS") << TestMedia::hlsMaster << Preset::hd720 << "v:0" << "height" << "720" << hls << merged;
-        // yt-dlp names no codecs for a plain file, so it offers no choice in either list.
-        QTest::newRow("Audio Only from mp4") << TestMedia::directVideo << Preset::audio << "a:0" << "codec_name" << "mp3" << QStringList() << QStringList { "Extracting audio", "Completed" };
-        // Exact IDs: the 480-line video with the audio-only rendition.
-        QTest::newRow("Advanced from HLS") << TestMedia::hlsMaster << Preset::custom << "v:0" << "height" << "480" << hls << merged;
+        const QStringList merged { "Downloading stream 1/2", "Downloading stream 2/2", "Merging with FFmpeg",
+            "Completed" };
+        QTest::newRow("Best Quality from HLS") << TestMedia::hlsMaster << Preset::best << "v:0" << "height" << "1080" << merged;
+        QTest::newRow("720p from HLS") << TestMedia::hlsMaster << Preset::hd720 << "v:0" << "height" << "720" << merged;
+        QTest::newRow("Audio Only from mp4") << TestMedia::directVideo << Preset::audio << "a:0" << "codec_name" << "mp3" << QStringList { "Extracting audio", "Completed" };
+        // Exact IDs: the 480-line video ("900") with the audio-only rendition.
+        QTest::newRow("Advanced from HLS") << TestMedia::hlsMaster << Preset::custom << "v:0" << "height" << "480" << merged;
     }
 
     void presets()
@@ -285,52 +251,32 @@ private slots:
         QFETCH(QString, stream);
         QFETCH(QString, field);
         QFETCH(QString, expected);
-        QFETCH(QStringList, labels);
         QFETCH(QStringList, stages);
 
         receiveAndFetch(m_site.link(media));
         if (QTest::currentTestFailed())
             return;
-        const MediaInfo info = *m_state->info();
-        QCOMPARE(info.title, QFileInfo(media).baseName());
-        QCOMPARE(info.extractor, u"Generic"_s);
-        QCOMPARE(
-            info.heights(), media == TestMedia::hlsMaster ? QList<int>({ 1080, 720, 480 }) : QList<int>());
-        QStringList offered;
-        for (const FormatInfo& format : info.videoFormats() + info.audioFormats())
-            offered << format.label();
-        QCOMPARE(offered, labels);
+        QCOMPARE(m_state->info()->title, QFileInfo(media).baseName());
         m_state->setPreset(preset);
         if (preset == Preset::custom) {
-            const auto video = std::find_if(info.formats.cbegin(), info.formats.cend(),
-                [](const FormatInfo& format) { return format.height == 480; });
-            QVERIFY(video != info.formats.cend() && !info.audioFormats().isEmpty());
-            m_state->setVideoFormatID(video->id);
-            m_state->setAudioFormatID(info.audioFormats().first().id);
+            m_state->setVideoFormatID(u"900"_s);
+            m_state->setAudioFormatID(u"128"_s);
         }
 
         const QPointer<DownloadTask> task = enqueueAndWait();
         if (QTest::currentTestFailed())
             return;
-        QVERIFY(task);
         const QString file = task->firstFile().value_or(QString());
         QCOMPARE(filesBelow(m_folder), QStringList { file });
         QCOMPARE(QFileInfo(file).suffix(), QString(preset == Preset::audio ? "mp3" : "mp4"));
         QCOMPARE(probe(file, stream, field), expected);
 
-        qsizetype at = -1;
-        for (const QString& stage : stages) {
-            QVERIFY2(m_stages.indexOf(stage) > at, qPrintable(m_stages.join(", ")));
-            at = m_stages.indexOf(stage);
-        }
+        QStringList seen = m_stages;
+        seen.removeIf([&](const QString& stage) { return !stages.contains(stage); });
+        seen.removeDuplicates(); // stages may come back: their first appearances count
+        QCOMPARE(seen, stages);
         QCOMPARE(m_stages.last(), stages.last());
         QVERIFY(std::is_sorted(m_progress.cbegin(), m_progress.cend()));
-        if (stages.contains("Downloading stream 2/2")) {
-            // The first of two streams makes 85 % of the whole, the rest comes after it.
-            const auto firstDone = std::find_if(m_progress.cbegin(), m_progress.cend(), [](double p) { return p >= 0.85; });
-            QVERIFY2(firstDone != m_progress.cend() && *firstDone <= 0.9, qPrintable(QString::number(m_progress.size())));
-            QVERIFY(std::any_of(m_progress.cbegin(), m_progress.cend(), [](double p) { return p > 0.9 && p < 1.0; }));
-        }
     }
 
     void playlistWithOneItemDeselected()
@@ -339,14 +285,11 @@ private slots:
         if (QTest::currentTestFailed())
             return;
         QVERIFY(m_state->info()->isPlaylist);
-        QCOMPARE(m_state->info()->entries.at(1).title, u"Two clips (2)"_s);
-        QCOMPARE(m_state->selectedItems(), QSet<int>({ 1, 2 }));
         m_state->setSelectedItems({ 2 });
 
         const QPointer<DownloadTask> task = enqueueAndWait();
         if (QTest::currentTestFailed())
             return;
-        QVERIFY(task);
         QCOMPARE(task->options().playlistItems, std::optional<QString>(u"2"_s));
         const QStringList files = filesBelow(m_folder);
         QCOMPARE(files, task->outputFiles());
@@ -357,33 +300,11 @@ private slots:
         QVERIFY2(file.fileName().startsWith(u"002 - "_s), qPrintable(file.fileName()));
     }
 
-    void singleVideo()
-    {
-        const QPointer<DownloadTask> task = m_state->downloads()->enqueue(options("/media/" + TestMedia::directVideo));
-        waitForCompletion(task);
-        if (QTest::currentTestFailed())
-            return;
-        QCOMPARE(task->progress(), 1.0);
-        const QString file = QDir(m_folder).filePath("clip.mp4");
-        QCOMPARE(task->outputFiles(), QStringList { file });
-        QCOMPARE(TestSupport::readFile(file), TestSupport::readFile(TestMedia::folder() + "/" + TestMedia::directVideo));
-        QCOMPARE(task->finalSize(), QFileInfo(file).size());
-
-        const QString log = LogManager::shared().read(task->id());
-        for (const QString& expected :
-            QStringList { "] Queued: ", "] —— start ——\n", "] $ yt-dlp --ignore-config ", "] KWPROG|",
-                "] KWITEM|1|1|clip\n", "] KWFILE|" + file + "\n", "] [stderr] ", "] —— exit 0 ——\n",
-                // The default settings with Deno installed: both options reach the wrapper.
-                " --js-runtimes deno:" + toolPath(Tool::deno) + " --remote-components ejs:github " })
-            QVERIFY2(log.contains(expected), qPrintable(expected + " missing in:\n" + log));
-    }
-
     void pauseAndResumeContinueThePartialFile()
     {
         const qint64 size = 6'000'000;
         const QString source = m_scratch.filePath("large.mp4");
         const QByteArray content = writeNoise(source, size, 7);
-        QCOMPARE(content.size(), size);
         m_site.server().serveFile("/large.mp4", source);
         m_site.server().setBytesPerSecond(600'000);
 
@@ -394,9 +315,8 @@ private slots:
         const qint64 sentBeforeResume = m_site.server().bytesSent("/large.mp4");
         QVERIFY(sentBeforeResume < size);
 
-        // Still throttled: yt-dlp's first look at the link reads only the
-        // headers, but an unthrottled server would push megabytes before the
-        // connection closes and blur the count.
+        // Still throttled: yt-dlp's first look reads only the headers, but an
+        // unthrottled server would push megabytes before it closes.
         m_site.server().setBytesPerSecond(3'000'000);
         m_state->downloads()->resume(task);
         waitForCompletion(task);
@@ -406,7 +326,18 @@ private slots:
         QVERIFY2(sentAfterResume < size, qPrintable(QString::number(sentAfterResume)));
         const QList<QByteArray> ranges = m_site.server().rangeHeaders("/large.mp4");
         QVERIFY2(!ranges.isEmpty() && !ranges.last().startsWith("bytes=0-"), ranges.value(0).constData());
-        QCOMPARE(TestSupport::readFile(task->firstFile().value_or(QString())), content);
+        const QString file = QDir(m_folder).filePath("large.mp4");
+        QCOMPARE(task->outputFiles(), QStringList { file });
+        QCOMPARE(TestSupport::readFile(file), content);
+        QCOMPARE(task->finalSize(), size);
+        QCOMPARE(task->progress(), 1.0);
+        const QString log = LogManager::shared().read(task->id());
+        for (const QString& expected :
+            QStringList { "] Queued: ", "] —— start ——\n", "] $ yt-dlp --ignore-config ", "] KWPROG|",
+                "] KWITEM|1|1|large\n", "] KWFILE|" + file + "\n", "] [stderr] ", "] —— exit 0 ——\n",
+                // The default settings with Deno installed: both options reach the wrapper.
+                " --js-runtimes deno:" + toolPath(Tool::deno) + " --remote-components ejs:github " })
+            QVERIFY2(log.contains(expected), qPrintable(expected + " missing in:\n" + log));
     }
 
     // What the real yt-dlp, a stand-in or the check before running makes of a link.
@@ -418,13 +349,12 @@ private slots:
         QTest::addColumn<bool>("runs"); // false: rejected before anything runs
         QTest::addColumn<QString>("message");
 
-        const QString origin = m_site.origin();
         const QString link = u"https://example.com/watch?v=1"_s;
         const QString invalid = u"That doesn’t look like a valid web address. Enter a full http(s) URL."_s;
         const QString notInstalled = u"yt-dlp isn’t installed yet."_s;
-        QTest::newRow("page without media") << origin + u"/notes.html"_s << QByteArray() << 120.0 << true << u"This site or link isn’t supported by yt-dlp."_s;
-        QTest::newRow("missing page") << origin + u"/media/gone.mp4"_s << QByteArray() << 120.0 << true << u"The media could not be found (HTTP 404)."_s;
-        QTest::newRow("closed port") << u"http://127.0.0.1:%1/media/clip.mp4"_s.arg(m_closedPort) << QByteArray() << 120.0 << true << u"Network problem. Check your internet connection (or proxy) and retry — progress is resumed automatically."_s;
+        QTest::newRow("page without media") << m_site.origin() + "/notes.html" << QByteArray() << 120.0 << true << u"This site or link isn’t supported by yt-dlp."_s;
+        QTest::newRow("missing page") << m_site.link("gone.mp4") << QByteArray() << 120.0 << true << u"The media could not be found (HTTP 404)."_s;
+        QTest::newRow("closed port") << u"http://127.0.0.1:9/media/clip.mp4"_s << QByteArray() << 120.0 << true << u"Network problem. Check your internet connection (or proxy) and retry — progress is resumed automatically."_s;
         QTest::newRow("no scheme") << u"127.0.0.1/clip.mp4"_s << QByteArray() << 120.0 << false << invalid;
         QTest::newRow("host without a dot") << u"http://localhost:8080/clip.mp4"_s << QByteArray() << 120.0 << false << invalid;
         QTest::newRow("option-like text") << u"--exec=rm"_s << QByteArray() << 120.0 << false << invalid;
@@ -445,12 +375,12 @@ private slots:
         QFETCH(bool, runs);
         QFETCH(QString, message);
 
-        if (program == "missing")
+        if (!program.isEmpty())
             QVERIFY(QFile::remove(toolPath(Tool::ytdlp)));
-        else if (program == "plain file")
-            QVERIFY(QFile::remove(toolPath(Tool::ytdlp)) && TestSupport::writeFile(toolPath(Tool::ytdlp), {}));
-        else if (!program.isEmpty())
-            installStandIn(program);
+        if (program == "plain file")
+            QVERIFY(TestSupport::writeFile(toolPath(Tool::ytdlp), {}));
+        else if (program.startsWith("#!"))
+            QVERIFY(!TestSupport::writeScript(toolPath(Tool::ytdlp), program).isEmpty());
         const QString logBefore = TestSupport::appLog();
         const auto result = QCoro::waitFor(FormatManager::discover(url, NetworkOptions {}, timeLimit));
         QVERIFY(std::holds_alternative<InfoError>(result));
@@ -461,21 +391,23 @@ private slots:
         else
             QVERIFY2(log.contains(u"] info "_s + url + u" -> exit "_s), qPrintable(log));
         if (runs && program.isEmpty())
-            QVERIFY(log.contains(u"] info "_s + url + u" -> exit 1\n"_s) && log.contains(u"] info error: "_s));
+            QVERIFY(log.contains("] info " + url + " -> exit 1\n") && log.contains("] info error: "));
     }
 
     void argumentVector()
     {
         const QString argsFile = QDir::home().filePath(u"arguments.txt"_s);
-        installStandIn("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + argsFile.toUtf8()
-            + "'\necho '{\"title\": \"Stand-in\"}'\n");
+        const QByteArray script = "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '"
+            + argsFile.toUtf8() + "'\necho '{\"title\": \"Stand-in\"}'\n";
+        QVERIFY(QFile::remove(toolPath(Tool::ytdlp)));
+        QVERIFY(!TestSupport::writeScript(toolPath(Tool::ytdlp), script).isEmpty());
         NetworkOptions net;
         net.proxy = u"http://127.0.0.1:3128"_s;
 
         // Surrounding blanks go, and the link arrives after "--" as written, not re-encoded.
-        const auto result = QCoro::waitFor(FormatManager::discover(u" https://example.com/path/?q=ü&x=1\n"_s, net));
+        const auto result
+            = QCoro::waitFor(FormatManager::discover(" https://example.com/path/?q=ü&x=1\n", net));
         QVERIFY(std::holds_alternative<MediaInfo>(result));
-        QCOMPARE(std::get<MediaInfo>(result).title, u"Stand-in"_s);
 
         const QStringList arguments
             = QString::fromUtf8(TestSupport::readFile(argsFile)).split(u'\n', Qt::SkipEmptyParts);
@@ -509,11 +441,11 @@ private slots:
         QVERIFY(holder->waitForStarted(patience));
         for (const QString part : { "big1.mp4.part", "big2.mp4.part" })
             QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(QDir(m_folder).filePath(part)).size() > 100'000, patience);
-        const QList<qint64> children = childrenOf(holder->processId());
+        const QStringList children = childrenOf(holder->processId());
         QCOMPARE(children.size(), 2);
         kill(holder);
-        for (const qint64 child : children)
-            QTRY_VERIFY_WITH_TIMEOUT(!isRunning(child), patience);
+        for (const QString& child : children)
+            QTRY_VERIFY_WITH_TIMEOUT(statusOf(child).isEmpty(), patience);
 
         m_site.server().setBytesPerSecond(0);
         HistoryStore history;

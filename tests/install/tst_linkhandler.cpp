@@ -1,6 +1,5 @@
-// The installed desktop entry as the desktop uses it: registered as the
-// handler of klipwell: links, `xdg-open` hands such a link to the running
-// Klipwell.
+// The installed desktop entry as the desktop uses it: registered for klipwell:
+// links, `xdg-open` hands such a link to the running Klipwell.
 #include "AppState.h"
 #include "FakePasteboard.h"
 #include "InstanceChannel.h"
@@ -28,8 +27,8 @@ class TestLinkHandler : public QObject {
         env.insert("PATH", prefix + "/bin:" + env.value("PATH"));
         env.insert("XDG_DATA_DIRS", prefix + "/share:/usr/local/share:/usr/share");
         // No desktop environment: xdg-utils' own lookup, not a session's.
-        for (const char* name :
-            { "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID", "BROWSER" })
+        for (const char* name : { "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
+                 "GNOME_DESKTOP_SESSION_ID", "BROWSER" })
             env.remove(name);
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -54,12 +53,12 @@ private slots:
         QCOMPARE(mime.exitCode(), 0);
         const QString page = m_server.origin() + QStringLiteral("/page/");
         QProcess open;
-        start(open, "xdg-open", { "klipwell://download?url=" + QString::fromLatin1(QUrl::toPercentEncoding(page)) });
+        start(open, "xdg-open",
+            { "klipwell://download?url=" + QString::fromLatin1(QUrl::toPercentEncoding(page)) });
         // The running instance answers while the second one waits for it.
         QTRY_VERIFY_WITH_TIMEOUT(state.urlText() == page || open.state() == QProcess::NotRunning, 60'000);
         QCOMPARE(state.urlText(), page);
-        if (!open.waitForFinished(30'000))
-            open.kill();
+        QTRY_COMPARE_WITH_TIMEOUT(open.state(), QProcess::NotRunning, 30'000);
         QCOMPARE(open.exitCode(), 0);
     }
 };

@@ -10,8 +10,7 @@ namespace {
 // Debian's yt-dlp predates "--remote-components" and "--js-runtimes": the
 // wrapper drops both with their values (up to the "--" before the link).
 const QByteArray dropOptions = R"(#!/bin/sh
-drop=
-ended=
+drop= ended=
 for arg in "$@"; do
   shift
   if [ -n "$drop" ]; then drop=; continue; fi
@@ -36,7 +35,8 @@ DemoSite::DemoSite()
     else if (!m_mirror.emplace(m_server, m_scratch.filePath(QStringLiteral("mirror"))).serveDeno())
         m_error = QStringLiteral("No Deno in the test assets.");
     else if (TestSupport::writeScript(wrapper,
-                 dropOptions + "exec '" + QFile::encodeName(QFileInfo(ytdlp).canonicalFilePath()) + "' \"$@\"\n")
+                 dropOptions + "exec '" + QFile::encodeName(QFileInfo(ytdlp).canonicalFilePath())
+                     + "' \"$@\"\n")
                  .isEmpty())
         m_error = QStringLiteral("Could not write the yt-dlp wrapper.");
     if (!m_error.isEmpty())

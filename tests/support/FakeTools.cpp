@@ -33,12 +33,11 @@ if "-J" in args:
     answer = json.loads(read("fake-info.json", "{}")).get(link)
     if answer is None:
         sys.stderr.write("ERROR: Unsupported URL: " + link + "\n")
-        record("info", link)
-        sys.exit(1)
-    time.sleep(answer.get("delay", 0))
-    print(json.dumps(answer["document"]))
+    else:
+        time.sleep(answer.get("delay", 0))
+        print(json.dumps(answer["document"]))
     record("info", link)
-    sys.exit(0)
+    sys.exit(1 if answer is None else 0)
 record("download", link)
 time.sleep(float(read("fake-download-seconds", "0")))
 )PY";
@@ -74,7 +73,8 @@ QString install()
 
 void setInfo(const QString& url, const QJsonObject& document, double delaySeconds)
 {
-    QJsonObject answers = QJsonDocument::fromJson(TestSupport::readFile(stateFile("fake-info.json"))).object();
+    QJsonObject answers
+        = QJsonDocument::fromJson(TestSupport::readFile(stateFile("fake-info.json"))).object();
     answers.insert(url, QJsonObject { { "document", document }, { "delay", delaySeconds } });
     TestSupport::writeFile(stateFile("fake-info.json"), QJsonDocument(answers).toJson());
 }
@@ -86,7 +86,8 @@ void setDownloadSeconds(double seconds)
 
 QStringList runs()
 {
-    return QString::fromUtf8(TestSupport::readFile(stateFile("fake-runs.log"))).split(u'\n', Qt::SkipEmptyParts);
+    return QString::fromUtf8(TestSupport::readFile(stateFile("fake-runs.log")))
+        .split(u'\n', Qt::SkipEmptyParts);
 }
 
 QJsonObject videoDocument(const QString& id, const QString& title)

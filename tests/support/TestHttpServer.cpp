@@ -135,11 +135,7 @@ private:
             route.body = file.readAll();
         else if (!route.file.isEmpty())
             route = statusRoute(403);
-        answer(route, range, requestLine.value(0) == "HEAD");
-    }
 
-    void answer(Route& route, const QByteArray& range, bool headOnly)
-    {
         const qint64 size = route.body.size();
         qint64 last = size - 1;
         QByteArray headers = "Content-Type: " + route.contentType + "\r\n";
@@ -155,8 +151,9 @@ private:
                 last = std::min(last, match.captured(2).toLongLong());
             const bool satisfiable = match.hasMatch() && m_offset <= last;
             route.status = satisfiable ? 206 : 416;
-            const QByteArray span = satisfiable ? QByteArray::number(m_offset) + '-' + QByteArray::number(last)
-                                                : QByteArray("*");
+            const QByteArray span = satisfiable
+                ? QByteArray::number(m_offset) + '-' + QByteArray::number(last)
+                : QByteArray("*");
             headers += "Content-Range: bytes " + span + '/' + QByteArray::number(size) + "\r\n";
             if (!satisfiable)
                 last = m_offset - 1;
@@ -167,7 +164,7 @@ private:
         m_hold = route.stallAfter >= 0;
         if (m_hold)
             m_end = route.stallAfter;
-        if (headOnly)
+        if (requestLine.value(0) == "HEAD")
             m_end = m_offset;
         m_body = route.body;
         m_socket->write("HTTP/1.1 " + QByteArray::number(route.status) + ' ' + reason(route.status) + "\r\n"

@@ -18,8 +18,7 @@ class TestHttpServer {
 public:
     TestHttpServer();
     ~TestHttpServer();
-    TestHttpServer(const TestHttpServer&) = delete;
-    TestHttpServer& operator=(const TestHttpServer&) = delete;
+    Q_DISABLE_COPY(TestHttpServer)
 
     quint16 port() const { return m_port; }
     QString origin() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
@@ -28,8 +27,7 @@ public:
     // GET and HEAD; a range "bytes=a-" or "bytes=a-b" is answered 206 (416
     // when it starts past the end), for data as for files.
     void serveFile(const QString& path, const QString& filePath);
-    // Every file below dirPath, at prefix + its relative path.
-    void serveDirectory(const QString& prefix, const QString& dirPath);
+    void serveDirectory(const QString& prefix, const QString& dirPath); // every file below dirPath
     void serveData(const QString& path, const QByteArray& body,
         const QByteArray& contentType = "application/octet-stream");
     void serveStatus(const QString& path, int status);

@@ -1,7 +1,7 @@
 #include "TestMedia.h"
 
-#include <QDir>
-#include <QFile>
+#include "TestSupport.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -49,19 +49,19 @@ struct Generated {
         const QDir root(dir.path());
         for (const char* sub : { "hls/v1080", "hls/v720", "hls/v480", "hls/audio" })
             root.mkpath(QString::fromLatin1(sub));
-        QFile master(root.filePath(TestMedia::hlsMaster));
-        QFile html(root.filePath(TestMedia::playlistPage));
-        if (!dir.isValid() || !master.open(QIODevice::WriteOnly) || master.write(masterPlaylist) < 0
-            || !html.open(QIODevice::WriteOnly) || html.write(page) < 0) {
+        if (!dir.isValid() || !TestSupport::writeFile(root.filePath(TestMedia::hlsMaster), masterPlaylist)
+            || !TestSupport::writeFile(root.filePath(TestMedia::playlistPage), page)) {
             error = QStringLiteral("cannot write into ") + dir.path();
             return;
         }
         QStringList jobs { clip.arg("testsrc2").arg(440).arg(video.arg(25), aac, TestMedia::directVideo),
             clip.arg("smptebars").arg(660).arg(video.arg(25), aac, TestMedia::secondVideo),
             tone.arg(aac, hls.arg("audio")) };
-        for (const auto [height, fps] : { std::pair(1080, 25), std::pair(720, 60), std::pair(480, 25) })
-            jobs << rendition.arg(height * 16 / 9 / 2 * 2).arg(height).arg(fps).arg(
-                video.arg(fps), hls.arg(QStringLiteral("v%1").arg(height)));
+        for (const auto& [height, fps] : { std::pair(1080, 25), std::pair(720, 60), std::pair(480, 25) })
+            jobs << rendition.arg(height * 16 / 9 / 2 * 2)
+                        .arg(height)
+                        .arg(fps)
+                        .arg(video.arg(fps), hls.arg(QStringLiteral("v%1").arg(height)));
         // Both cores work at once: the renditions dominate the time.
         std::vector<std::unique_ptr<QProcess>> running;
         for (const QString& job : jobs) {

@@ -7,10 +7,9 @@
 #include <QFileInfo>
 #include <QString>
 
-// Small helpers shared by the test suites.
 namespace TestSupport {
 
-// Path of a file below tests/data in the source tree.
+// A file below tests/data in the source tree.
 inline QString dataPath(const QString& relative)
 {
     return QDir(QStringLiteral(KLIPWELL_TEST_DATA_DIR)).filePath(relative);
@@ -29,8 +28,9 @@ inline QString writeScript(const QString& path, const QByteArray& content)
 {
     if (!writeFile(path, content))
         return {};
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
-        | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    QFile::setPermissions(path,
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+            | QFile::ReadOther | QFile::ExeOther);
     return QFileInfo(path).absoluteFilePath();
 }
 

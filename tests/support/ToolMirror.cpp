@@ -96,7 +96,8 @@ void ToolMirror::publishChecksums(bool crlf)
             other + "  yt-dlp.tar.gz" + end + sha256Of(m_assets.value(ytdlp)) + "  " + fileNameOf(ytdlp) + end
                 + other + "  yt-dlp_macos" + end);
     if (const QString deno = path(Tool::deno); m_assets.contains(deno))
-        m_server.serveData(deno + ".sha256sum", sha256Of(m_assets.value(deno)) + "  " + fileNameOf(deno) + end);
+        m_server.serveData(
+            deno + ".sha256sum", sha256Of(m_assets.value(deno)) + "  " + fileNameOf(deno) + end);
     if (const QString ffmpeg = path(Tool::ffmpeg, 0); m_assets.contains(ffmpeg)) {
         const QJsonArray assets { QJsonObject { { "name", "checksums.sha256" }, { "digest", QJsonValue() } },
             QJsonObject { { "name", QString::fromUtf8(fileNameOf(ffmpeg)) },

@@ -13,31 +13,24 @@ class TestHttpServer;
 // for installs with KLIPWELL_TOOL_MIRROR set to the server's origin.
 class ToolMirror {
 public:
-    // Packs archives into workDir.
-    ToolMirror(TestHttpServer& server, const QString& workDir);
+    ToolMirror(TestHttpServer& server, const QString& workDir); // packs archives into workDir
 
-    // URL path of a tool's download source (0: first).
     static QString path(Tool tool, int source = 0);
 
     void serveYtdlp() { serveAsset(path(Tool::ytdlp), QStringLiteral("/usr/bin/yt-dlp")); }
     void serveFFmpegWithBinFolder();
     void serveFFmpegFlat();
-    // False when the test assets hold no Deno.
-    bool serveDeno();
-    // Packs entries into an archive in workDir and serves it at urlPath.
+    bool serveDeno(); // false when the test assets hold no Deno
     void serveArchive(
         const QString& urlPath, TestArchive::Format format, const QList<TestArchive::Entry>& entries);
 
     // Publishes the SHA-256 of what is served now as each publisher does
     // (the second FFmpeg source publishes none).
     void publishChecksums(bool crlf = false);
-    // Answers 404 for every checksum again.
-    void withdrawChecksums();
-    // Serves the tool's asset (first source) with one byte changed, keeping
-    // the published checksum.
+    void withdrawChecksums(); // 404 for every checksum
+    // Serves the tool's first asset with one byte changed, checksum kept.
     void corrupt(Tool tool);
-    // Serves every asset the mirror packed or served again, over corrupted
-    // copies and over what a test served at those paths.
+    // Serves every asset the mirror packed or served again, over corrupt copies and others.
     void restore();
 
 private:
