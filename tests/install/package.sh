@@ -9,7 +9,6 @@ mkdir -p "$out"
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$out" >"$out/cpack.log" 2>&1 || { cat "$out/cpack.log"; exit 1; }
 deb=$(ls "$out"/klipwell_*.deb)
 info=$(dpkg-deb --info "$deb")
-echo "$info"
 echo "$info" | grep -q '^ Depends:.*libqt6widgets6'
 echo "$info" | grep -q '^ Depends:.*qt6-qpa-plugins'
 contents=$(dpkg-deb --contents "$deb")

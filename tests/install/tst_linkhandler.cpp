@@ -1,6 +1,5 @@
-// The installed desktop entry as the desktop uses it: registered as the
-// handler of klipwell: links, `xdg-open` hands such a link to the running
-// Klipwell.
+// The installed desktop entry as the desktop uses it: registered for klipwell:
+// links, `xdg-open` hands such a link to the running Klipwell.
 #include "AppState.h"
 #include "FakePasteboard.h"
 #include "InstanceChannel.h"
@@ -15,36 +14,25 @@ class TestLinkHandler : public QObject {
 
     TestHttpServer m_server;
 
-    // The desktop's environment, with the installed tree in front.
-    QProcessEnvironment desktopEnvironment() const
+    // Starts a program in the desktop's environment, with the installed tree in front.
+    void start(QProcess& process, const QString& program, const QStringList& arguments) const
     {
+        const QString prefix = QStringLiteral(KLIPWELL_INSTALLED_PREFIX);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         // xdg-open asks handlers only on a display; the programs themselves draw offscreen.
-        if (!env.contains(QStringLiteral("DISPLAY")) && !env.contains(QStringLiteral("WAYLAND_DISPLAY")))
-            env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":0"));
+        if (!env.contains("DISPLAY") && !env.contains("WAYLAND_DISPLAY"))
+            env.insert("DISPLAY", ":0");
         // Should the hand-off fail, the started Klipwell sets up from here, not the internet.
-        env.insert(QStringLiteral("KLIPWELL_TOOL_MIRROR"), m_server.origin());
-        const QString prefix = QStringLiteral(KLIPWELL_INSTALLED_PREFIX);
-        env.insert(
-            QStringLiteral("PATH"), prefix + QStringLiteral("/bin:") + env.value(QStringLiteral("PATH")));
-        env.insert(
-            QStringLiteral("XDG_DATA_DIRS"), prefix + QStringLiteral("/share:/usr/local/share:/usr/share"));
+        env.insert("KLIPWELL_TOOL_MIRROR", m_server.origin());
+        env.insert("PATH", prefix + "/bin:" + env.value("PATH"));
+        env.insert("XDG_DATA_DIRS", prefix + "/share:/usr/local/share:/usr/share");
         // No desktop environment: xdg-utils' own lookup, not a session's.
         for (const char* name : { "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
                  "GNOME_DESKTOP_SESSION_ID", "BROWSER" })
-            env.remove(QString::fromLatin1(name));
-        return env;
-    }
-
-    int run(const QString& program, const QStringList& arguments)
-    {
-        QProcess process;
-        process.setProcessEnvironment(desktopEnvironment());
+            env.remove(name);
+        process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::ForwardedChannels);
         process.start(program, arguments);
-        if (!process.waitForFinished(120000))
-            return -1;
-        return process.exitCode();
     }
 
 private slots:
@@ -59,22 +47,18 @@ private slots:
         QVERIFY(channel.listen());
         state.listenTo(&channel);
 
-        QCOMPARE(run(QStringLiteral("xdg-mime"),
-                     { QStringLiteral("default"), QStringLiteral("klipwell.desktop"),
-                         QStringLiteral("x-scheme-handler/klipwell") }),
-            0);
+        QProcess mime;
+        start(mime, "xdg-mime", { "default", "klipwell.desktop", "x-scheme-handler/klipwell" });
+        QVERIFY(mime.waitForFinished(120'000));
+        QCOMPARE(mime.exitCode(), 0);
         const QString page = m_server.origin() + QStringLiteral("/page/");
-        const QString link
-            = QStringLiteral("klipwell://download?url=") + QString::fromLatin1(QUrl::toPercentEncoding(page));
         QProcess open;
-        open.setProcessEnvironment(desktopEnvironment());
-        open.setProcessChannelMode(QProcess::ForwardedChannels);
-        open.start(QStringLiteral("xdg-open"), { link });
+        start(open, "xdg-open",
+            { "klipwell://download?url=" + QString::fromLatin1(QUrl::toPercentEncoding(page)) });
         // The running instance answers while the second one waits for it.
-        QTRY_VERIFY_WITH_TIMEOUT(state.urlText() == page || open.state() == QProcess::NotRunning, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(state.urlText() == page || open.state() == QProcess::NotRunning, 60'000);
         QCOMPARE(state.urlText(), page);
-        if (!open.waitForFinished(30000))
-            open.kill();
+        QTRY_COMPARE_WITH_TIMEOUT(open.state(), QProcess::NotRunning, 30'000);
         QCOMPARE(open.exitCode(), 0);
     }
 };

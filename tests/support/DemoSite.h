@@ -1,34 +1,29 @@
 #pragma once
 
 #include "TestHttpServer.h"
+#include "ToolMirror.h"
 
 #include <QString>
 #include <QTemporaryDir>
 
-#include <memory>
+#include <optional>
 
-class ToolMirror;
-
-// A local stand-in for the internet on 127.0.0.1: a tool mirror with the
-// real tools of this machine (Debian's yt-dlp behind the option-dropping
-// wrapper, Debian's FFmpeg and ffprobe, the test assets' Deno) and a page of
-// sample media. Point KLIPWELL_TOOL_MIRROR at origin() to install from it.
+// The internet on 127.0.0.1: a mirror of this machine's tools (yt-dlp behind an
+// option-dropping wrapper) and the test assets' Deno, and TestMedia's files.
+// Point KLIPWELL_TOOL_MIRROR at origin() to install from it.
 class DemoSite {
 public:
     DemoSite();
-    ~DemoSite();
 
-    // Why the site could not be set up (no yt-dlp, no Deno, media failed);
-    // empty when it serves everything.
-    QString error() const { return m_error; }
+    QString error() const { return m_error; } // empty when it serves everything
     QString origin() const { return m_server.origin(); }
-    // The address of one of the sample media (TestMedia's relative paths).
+    // The address of one of TestMedia's files.
     QString link(const QString& media) const;
     TestHttpServer& server() { return m_server; }
 
 private:
     QTemporaryDir m_scratch;
     TestHttpServer m_server;
-    std::unique_ptr<ToolMirror> m_mirror;
+    std::optional<ToolMirror> m_mirror;
     QString m_error;
 };

@@ -4,7 +4,6 @@
 #include "Tool.h"
 
 #include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -17,36 +16,30 @@ args = sys.argv[1:]
 def record(kind, link):
     with open(os.path.join(here, "fake-runs.log"), "a") as f:
         f.write(kind + " " + link + "\n")
+def read(name, default):
+    try:
+        with open(os.path.join(here, name)) as f:
+            return f.read()
+    except OSError:
+        return default
 if "--version" in args:
     print("2099.01.01")
     sys.exit(0)
 if "--list-extractors" in args:
-    for i in range(150):
-        print("Extractor%d" % i)
+    print("\n".join("Extractor%d" % i for i in range(150)))
     sys.exit(0)
 link = args[-1] if args else ""
 if "-J" in args:
-    try:
-        with open(os.path.join(here, "fake-info.json")) as f:
-            answers = json.load(f)
-    except OSError:
-        answers = {}
-    answer = answers.get(link)
+    answer = json.loads(read("fake-info.json", "{}")).get(link)
     if answer is None:
         sys.stderr.write("ERROR: Unsupported URL: " + link + "\n")
-        record("info", link)
-        sys.exit(1)
-    time.sleep(answer.get("delay", 0))
-    print(json.dumps(answer["document"]))
+    else:
+        time.sleep(answer.get("delay", 0))
+        print(json.dumps(answer["document"]))
     record("info", link)
-    sys.exit(0)
+    sys.exit(1 if answer is None else 0)
 record("download", link)
-try:
-    with open(os.path.join(here, "fake-download-seconds")) as f:
-        time.sleep(float(f.read()))
-except OSError:
-    pass
-sys.exit(0)
+time.sleep(float(read("fake-download-seconds", "0")))
 )PY";
 
 const QByteArray ffmpegScript
@@ -55,45 +48,46 @@ const QByteArray denoScript = "#!/bin/sh\n"
                               "if [ \"$1\" = eval ]; then echo 42; exit 0; fi\n"
                               "echo 'deno 2.0.0 (stable, release, x86_64-unknown-linux-gnu)'\n";
 
+QString stateFile(const char* name)
+{
+    return QDir(toolsDirectory()).filePath(QString::fromLatin1(name));
+}
+
 } // namespace
 
 namespace FakeTools {
 
 QString install()
 {
-    const QDir tools(toolsDirectory());
-    const QList<QPair<QString, QByteArray>> scripts { { QStringLiteral("yt-dlp"), ytdlpScript },
-        { QStringLiteral("ffmpeg"), ffmpegScript }, { QStringLiteral("ffprobe"), ffmpegScript },
-        { QStringLiteral("deno"), denoScript } };
-    for (const auto& [name, content] : scripts) {
-        QFile::remove(tools.filePath(name));
-        if (TestSupport::writeScript(tools.filePath(name), content).isEmpty())
-            return QStringLiteral("cannot write the stand-in ") + name;
+    const QList<std::pair<Tool, QByteArray>> scripts { { Tool::ytdlp, ytdlpScript },
+        { Tool::ffmpeg, ffmpegScript }, { Tool::ffprobe, ffmpegScript }, { Tool::deno, denoScript } };
+    for (const auto& [tool, content] : scripts) {
+        QFile::remove(toolPath(tool));
+        if (TestSupport::writeScript(toolPath(tool), content).isEmpty())
+            return QStringLiteral("cannot write the stand-in ") + fileName(tool);
     }
     for (const char* state : { "fake-info.json", "fake-runs.log", "fake-download-seconds" })
-        QFile::remove(tools.filePath(QString::fromLatin1(state)));
+        QFile::remove(stateFile(state));
     return {};
 }
 
 void setInfo(const QString& url, const QJsonObject& document, double delaySeconds)
 {
-    const QString path = QDir(toolsDirectory()).filePath(QStringLiteral("fake-info.json"));
-    QJsonObject answers = QJsonDocument::fromJson(TestSupport::readFile(path)).object();
-    answers.insert(url,
-        QJsonObject { { QStringLiteral("document"), document }, { QStringLiteral("delay"), delaySeconds } });
-    TestSupport::writeFile(path, QJsonDocument(answers).toJson());
+    QJsonObject answers
+        = QJsonDocument::fromJson(TestSupport::readFile(stateFile("fake-info.json"))).object();
+    answers.insert(url, QJsonObject { { "document", document }, { "delay", delaySeconds } });
+    TestSupport::writeFile(stateFile("fake-info.json"), QJsonDocument(answers).toJson());
 }
 
 void setDownloadSeconds(double seconds)
 {
-    TestSupport::writeFile(QDir(toolsDirectory()).filePath(QStringLiteral("fake-download-seconds")),
-        QByteArray::number(seconds));
+    TestSupport::writeFile(stateFile("fake-download-seconds"), QByteArray::number(seconds));
 }
 
 QStringList runs()
 {
-    const QString path = QDir(toolsDirectory()).filePath(QStringLiteral("fake-runs.log"));
-    return QString::fromUtf8(TestSupport::readFile(path)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return QString::fromUtf8(TestSupport::readFile(stateFile("fake-runs.log")))
+        .split(u'\n', Qt::SkipEmptyParts);
 }
 
 QJsonObject videoDocument(const QString& id, const QString& title)

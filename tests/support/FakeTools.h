@@ -4,14 +4,11 @@
 #include <QString>
 #include <QStringList>
 
-// Small scripted stand-ins for yt-dlp, ffmpeg, ffprobe and deno in the tools
-// folder: they pass the version probes and smoke tests, and the yt-dlp
-// stand-in answers "-J" with documents the test chose and records every run.
-// For what the real programs cannot be made to show on demand.
+// Scripted stand-ins for the tools that pass the version probes and smoke
+// tests; the yt-dlp one answers "-J" with the test's documents and records runs.
 namespace FakeTools {
 
-// Writes the four stand-ins; returns an error text or an empty string.
-QString install();
+QString install(); // writes the four stand-ins; an error text or nothing
 // The stand-in's answer to "-J" for a link, after delaySeconds.
 void setInfo(const QString& url, const QJsonObject& document, double delaySeconds = 0);
 // Every download of the yt-dlp stand-in lasts this long (a still active task).

@@ -28,12 +28,14 @@ struct Route {
 };
 
 // yt-dlp's generic extractor tells direct media, playlists and pages apart by their type.
-QByteArray contentTypeFor(const QString& fileName)
+Route fileRoute(const QString& file)
 {
     static const QHash<QString, QByteArray> types { { "mp4", "video/mp4" }, { "m4a", "audio/mp4" },
         { "m3u8", "application/vnd.apple.mpegurl" }, { "ts", "video/mp2t" },
         { "html", "text/html; charset=utf-8" }, { "json", "application/json" } };
-    return types.value(QFileInfo(fileName).suffix().toLower(), "application/octet-stream");
+    return { .file = file,
+        .contentType = types.value(QFileInfo(file).suffix().toLower(), "application/octet-stream"),
+        .ranges = true };
 }
 
 // yt-dlp quotes the reason in its errors ("HTTP Error 404: Not Found").
@@ -72,7 +74,7 @@ struct HttpServerState {
             const QString relative = path.mid(prefix.size());
             const QString file = QDir(folder).filePath(relative);
             if (path.startsWith(prefix) && !relative.split(u'/').contains(u"..") && QFileInfo(file).isFile())
-                return { .file = file, .contentType = contentTypeFor(file), .ranges = true };
+                return fileRoute(file);
         }
         return statusRoute(404);
     }
@@ -117,15 +119,8 @@ private:
         const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
         m_path = QUrl::fromPercentEncoding(requestLine.value(1).split('?').value(0));
         QByteArray range;
-        for (const QByteArray& line : lines.mid(1)) {
-            if (line.toLower().startsWith("range:"))
-                range = line.mid(6).trimmed();
-        }
-        answer(requestLine.value(0) == "HEAD", range);
-    }
-
-    void answer(bool headOnly, const QByteArray& range)
-    {
+        for (const QByteArray& line : lines.mid(1))
+            range = line.toLower().startsWith("range:") ? line.mid(6).trimmed() : range;
         Route route;
         {
             QMutexLocker lock(&m_state->mutex);
@@ -156,8 +151,9 @@ private:
                 last = std::min(last, match.captured(2).toLongLong());
             const bool satisfiable = match.hasMatch() && m_offset <= last;
             route.status = satisfiable ? 206 : 416;
-            const QByteArray span
-                = satisfiable ? QByteArray(QByteArray::number(m_offset) + '-' + QByteArray::number(last)) : QByteArray("*");
+            const QByteArray span = satisfiable
+                ? QByteArray::number(m_offset) + '-' + QByteArray::number(last)
+                : QByteArray("*");
             headers += "Content-Range: bytes " + span + '/' + QByteArray::number(size) + "\r\n";
             if (!satisfiable)
                 last = m_offset - 1;
@@ -165,25 +161,22 @@ private:
         m_end = std::max(m_offset, last + 1);
         if (route.length)
             headers += "Content-Length: " + QByteArray::number(m_end - m_offset) + "\r\n";
-        if (route.stallAfter >= 0) {
+        m_hold = route.stallAfter >= 0;
+        if (m_hold)
             m_end = route.stallAfter;
-            m_hold = true;
-        }
-        if (headOnly)
+        if (requestLine.value(0) == "HEAD")
             m_end = m_offset;
         m_body = route.body;
         m_socket->write("HTTP/1.1 " + QByteArray::number(route.status) + ' ' + reason(route.status) + "\r\n"
             + headers + "Connection: close\r\n\r\n");
         if (m_rate > 0)
             m_tick.start(tickMs);
-        m_started = true;
         pump();
     }
 
+    // Also after the end, as the socket drains: closing twice is harmless.
     void pump()
     {
-        if (!m_started)
-            return;
         while (m_offset < m_end && m_socket->bytesToWrite() < 4 * chunk) {
             const qint64 want = std::min({ chunk, m_end - m_offset, m_rate > 0 ? m_budget : chunk });
             if (want <= 0)
@@ -195,7 +188,6 @@ private:
             m_state->sent[m_path] += want;
         }
         if (m_offset == m_end && !m_hold) {
-            m_started = false;
             m_tick.stop();
             m_socket->disconnectFromHost();
         }
@@ -205,10 +197,9 @@ private:
     std::shared_ptr<HttpServerState> m_state;
     QByteArray m_request;
     QString m_path;
+    QByteArray m_body;
     bool m_answered = false;
     bool m_hold = false;
-    bool m_started = false;
-    QByteArray m_body;
     qint64 m_offset = 0;
     qint64 m_end = 0;
     qint64 m_rate = 0;
@@ -249,7 +240,7 @@ TestHttpServer::~TestHttpServer()
 
 void TestHttpServer::serveFile(const QString& path, const QString& filePath)
 {
-    m_state->set(path, { .file = filePath, .contentType = contentTypeFor(filePath), .ranges = true });
+    m_state->set(path, fileRoute(filePath));
 }
 
 void TestHttpServer::serveDirectory(const QString& prefix, const QString& dirPath)

@@ -11,27 +11,23 @@ class QThread;
 class QTcpServer;
 struct HttpServerState;
 
-// An HTTP/1.1 server for tests on 127.0.0.1, on a free port, in a thread of
-// its own so it answers while the test thread blocks. Routes match the path
-// exactly (the query is ignored); unknown paths answer 404. Every response
-// closes its connection. All members are thread-safe.
+// An HTTP/1.1 server on a free port of 127.0.0.1, in a thread of its own so it
+// answers while the test thread blocks. Routes match the path without the
+// query; others answer 404. Every response closes its connection.
 class TestHttpServer {
 public:
     TestHttpServer();
     ~TestHttpServer();
-    TestHttpServer(const TestHttpServer&) = delete;
-    TestHttpServer& operator=(const TestHttpServer&) = delete;
+    Q_DISABLE_COPY(TestHttpServer)
 
     quint16 port() const { return m_port; }
     QString origin() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
     QUrl url(const QString& path) const { return QUrl(origin() + path); }
 
     // GET and HEAD; a range "bytes=a-" or "bytes=a-b" is answered 206 (416
-    // when it starts past the end). Content-Type by file extension.
+    // when it starts past the end), for data as for files.
     void serveFile(const QString& path, const QString& filePath);
-    // Every file below dirPath, at prefix + its relative path.
-    void serveDirectory(const QString& prefix, const QString& dirPath);
-    // Ranges as for files.
+    void serveDirectory(const QString& prefix, const QString& dirPath); // every file below dirPath
     void serveData(const QString& path, const QByteArray& body,
         const QByteArray& contentType = "application/octet-stream");
     void serveStatus(const QString& path, int status);

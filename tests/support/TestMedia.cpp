@@ -1,7 +1,7 @@
 #include "TestMedia.h"
 
-#include <QDir>
-#include <QFile>
+#include "TestSupport.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -13,37 +13,12 @@ namespace {
 // ffmpeg arguments, split at blanks when run (no path holds one).
 const QString video = QStringLiteral("-c:v libx264 -preset ultrafast -b:v 100k -g %1 -pix_fmt yuv420p");
 const QString aac = QStringLiteral("-c:a aac -b:a 32k");
-
-QString hls(const QString& dir)
-{
-    return QStringLiteral(
-        "-f hls -hls_time 1 -hls_playlist_type vod -hls_segment_filename %1/seg%d.ts %1/index.m3u8")
-        .arg(dir);
-}
-
-QString clip(const QString& pattern, int frequency, const QString& output)
-{
-    return QStringLiteral(
-        "-f lavfi -i %1=size=320x180:rate=25:duration=2 -f lavfi -i sine=frequency=%2:duration=2 "
-        "%3 %4 -shortest -movflags +faststart %5")
-        .arg(pattern)
-        .arg(frequency)
-        .arg(video.arg(25), aac, output);
-}
-
-QString rendition(int height, int fps)
-{
-    return QStringLiteral("-f lavfi -i testsrc2=size=%1x%2:rate=%3:duration=2 %4 -an %5")
-        .arg(height * 16 / 9 / 2 * 2)
-        .arg(height)
-        .arg(fps)
-        .arg(video.arg(fps), hls(QStringLiteral("hls/v%1").arg(height)));
-}
-
-QString tone(const QString& output)
-{
-    return QStringLiteral("-f lavfi -i sine=frequency=330:duration=2 ") + aac + ' ' + output;
-}
+const QString hls = QStringLiteral(
+    "-f hls -hls_time 1 -hls_playlist_type vod -hls_segment_filename hls/%1/seg%d.ts hls/%1/index.m3u8");
+const QString clip = QStringLiteral("-f lavfi -i %1=size=320x180:rate=25:duration=2 -f lavfi -i "
+                                    "sine=frequency=%2:duration=2 %3 %4 -shortest -movflags +faststart %5");
+const QString rendition = QStringLiteral("-f lavfi -i testsrc2=size=%1x%2:rate=%3:duration=2 %4 -an %5");
+const QString tone = QStringLiteral("-f lavfi -i sine=frequency=330:duration=2 %1 %2");
 
 const QByteArray masterPlaylist = R"(#EXTM3U
 #EXT-X-VERSION:3
@@ -74,17 +49,19 @@ struct Generated {
         const QDir root(dir.path());
         for (const char* sub : { "hls/v1080", "hls/v720", "hls/v480", "hls/audio" })
             root.mkpath(QString::fromLatin1(sub));
-        QFile master(root.filePath(TestMedia::hlsMaster));
-        QFile html(root.filePath(TestMedia::playlistPage));
-        if (!dir.isValid() || !master.open(QIODevice::WriteOnly) || master.write(masterPlaylist) < 0
-            || !html.open(QIODevice::WriteOnly) || html.write(page) < 0) {
+        if (!dir.isValid() || !TestSupport::writeFile(root.filePath(TestMedia::hlsMaster), masterPlaylist)
+            || !TestSupport::writeFile(root.filePath(TestMedia::playlistPage), page)) {
             error = QStringLiteral("cannot write into ") + dir.path();
             return;
         }
-        const QStringList jobs { clip(QStringLiteral("testsrc2"), 440, TestMedia::directVideo),
-            clip(QStringLiteral("smptebars"), 660, TestMedia::secondVideo), rendition(1080, 25),
-            rendition(720, 60), rendition(480, 25), tone(hls(QStringLiteral("hls/audio"))),
-            tone(TestMedia::audioM4a) };
+        QStringList jobs { clip.arg("testsrc2").arg(440).arg(video.arg(25), aac, TestMedia::directVideo),
+            clip.arg("smptebars").arg(660).arg(video.arg(25), aac, TestMedia::secondVideo),
+            tone.arg(aac, hls.arg("audio")) };
+        for (const auto& [height, fps] : { std::pair(1080, 25), std::pair(720, 60), std::pair(480, 25) })
+            jobs << rendition.arg(height * 16 / 9 / 2 * 2)
+                        .arg(height)
+                        .arg(fps)
+                        .arg(video.arg(fps), hls.arg(QStringLiteral("v%1").arg(height)));
         // Both cores work at once: the renditions dominate the time.
         std::vector<std::unique_ptr<QProcess>> running;
         for (const QString& job : jobs) {
@@ -121,11 +98,6 @@ namespace TestMedia {
 QString folder()
 {
     return generated().error.isEmpty() ? generated().dir.path() : QString();
-}
-
-QString path(const QString& relative)
-{
-    return folder().isEmpty() ? QString() : QDir(folder()).filePath(relative);
 }
 
 QString error()

@@ -22,12 +22,12 @@ QByteArray sha256Of(const QString& file)
 
 QByteArray fileNameOf(const QString& urlPath)
 {
-    return urlPath.section(QLatin1Char('/'), -1).toUtf8();
+    return urlPath.section(u'/', -1).toUtf8();
 }
 
 QString sumsPath()
 {
-    return ToolMirror::path(Tool::ytdlp).section(QLatin1Char('/'), 0, -2) + QStringLiteral("/SHA2-256SUMS");
+    return ToolMirror::path(Tool::ytdlp).section(u'/', 0, -2) + QStringLiteral("/SHA2-256SUMS");
 }
 
 } // namespace
@@ -42,11 +42,6 @@ ToolMirror::ToolMirror(TestHttpServer& server, const QString& workDir)
 QString ToolMirror::path(Tool tool, int source)
 {
     return ToolSources::spec(tool)->urls.value(source).path();
-}
-
-void ToolMirror::serveYtdlp()
-{
-    serveAsset(path(Tool::ytdlp), QStringLiteral("/usr/bin/yt-dlp"));
 }
 
 void ToolMirror::serveFFmpegWithBinFolder()
@@ -70,11 +65,10 @@ void ToolMirror::serveFFmpegFlat()
 
 bool ToolMirror::serveDeno()
 {
-    const QString deno = QDir(QStringLiteral(KLIPWELL_TEST_ASSETS_DIR)).filePath(QStringLiteral("deno"));
-    if (!QFileInfo(deno).isExecutable())
-        return false;
-    serveArchive(path(Tool::deno), TestArchive::Format::zip, { TestArchive::fileFrom("deno", deno) });
-    return true;
+    const QString deno = QStringLiteral(KLIPWELL_TEST_ASSETS_DIR "/deno");
+    if (QFileInfo(deno).isExecutable())
+        serveArchive(path(Tool::deno), TestArchive::Format::zip, { TestArchive::fileFrom("deno", deno) });
+    return QFileInfo(deno).isExecutable();
 }
 
 void ToolMirror::serveArchive(
@@ -102,7 +96,8 @@ void ToolMirror::publishChecksums(bool crlf)
             other + "  yt-dlp.tar.gz" + end + sha256Of(m_assets.value(ytdlp)) + "  " + fileNameOf(ytdlp) + end
                 + other + "  yt-dlp_macos" + end);
     if (const QString deno = path(Tool::deno); m_assets.contains(deno))
-        m_server.serveData(deno + ".sha256sum", sha256Of(m_assets.value(deno)) + "  " + fileNameOf(deno) + end);
+        m_server.serveData(
+            deno + ".sha256sum", sha256Of(m_assets.value(deno)) + "  " + fileNameOf(deno) + end);
     if (const QString ffmpeg = path(Tool::ffmpeg, 0); m_assets.contains(ffmpeg)) {
         const QJsonArray assets { QJsonObject { { "name", "checksums.sha256" }, { "digest", QJsonValue() } },
             QJsonObject { { "name", QString::fromUtf8(fileNameOf(ffmpeg)) },
