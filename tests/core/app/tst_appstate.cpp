@@ -75,8 +75,7 @@ private slots:
         qputenv("KLIPWELL_TOOL_MIRROR", "http://127.0.0.1:9"); // a missing tool must not be fetched
         QFile ytdlp(toolPath(Tool::ytdlp));
         if (change == "replace")
-            QVERIFY(ytdlp.open(QIODevice::Append) && ytdlp.write("\n# another build\n") > 0);
-        ytdlp.close();
+            QVERIFY(TestSupport::writeScript(ytdlp.fileName(), TestSupport::readFile(ytdlp.fileName()) + "\n# another build\n") == ytdlp.fileName());
         if (change == "delete")
             QVERIFY(QFile::remove(toolPath(Tool::ffprobe)));
         if (change == "chmod")

@@ -154,12 +154,10 @@ private slots:
     // Equal, newer and unknown versions are covered by the update check against the mirror.
     void releaseTags()
     {
-        QVERIFY(ReleaseTag::isNewer("2025.02.01", "2025.01.15"));
         QVERIFY(!ReleaseTag::isNewer("v2.1.4", "2.1")); // the installed text is a prefix
         QVERIFY(!ReleaseTag::isNewer("vv2.v1", "2.1")); // every v removed
         QVERIFY(ReleaseTag::isNewer("v2.1.40", "2.1.4")); // a prefix that cuts a number is no match
         QVERIFY(ReleaseTag::isNewer("2.10", "2.1"));
-        QVERIFY(!ReleaseTag::isNewer("2099.01.01", std::nullopt)); // nothing known, nothing replaced
     }
 
     // What a hand-edited or damaged manifest keeps, and that it reads back the same after a save.

@@ -1,6 +1,5 @@
 #pragma once
 
-// What every widget test drives: the state, the window, the stand-in tools.
 #include "AppState.h"
 #include "DependencyManager.h"
 #include "DownloadManager.h"

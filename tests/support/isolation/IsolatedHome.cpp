@@ -1,7 +1,6 @@
 // Suites wipe and rewrite the application's settings and data. Under CTest
 // each gets a private home (run-isolated.sh); a suite started by hand gets a
 // scratch home here, before main, instead of the user's own.
-#include <QByteArray>
 #include <QDir>
 
 #include <cstdlib>
@@ -17,8 +16,6 @@ namespace {
     qputenv("HOME", home);
     for (const char* name : { "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME" })
         qunsetenv(name);
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("KLIPWELL_TESTING", "1");
     return true;
 }();
